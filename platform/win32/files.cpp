@@ -1,0 +1,204 @@
+// Files and folders through the ANSI file API.
+//
+// Divisions: handle conversion; opening and the handle operations; DOS dates;
+// names and folders.
+#include "platform/files.h"
+
+#include <string>
+
+#include "platform/win32/windows_api.h"
+#include "platform/write_faults.h"
+
+namespace platform {
+
+namespace {
+
+HANDLE ToWindowsHandle(FileHandle file) {
+  return reinterpret_cast<HANDLE>(file.value);
+}
+
+FileHandle FromWindowsHandle(HANDLE handle) {
+  return FileHandle{reinterpret_cast<std::intptr_t>(handle)};
+}
+
+DWORD DesiredAccess(FileAccess access) {
+  switch (access) {
+    case FileAccess::Read:
+      return GENERIC_READ;
+    case FileAccess::Write:
+      return GENERIC_WRITE;
+    case FileAccess::ReadWrite:
+      return GENERIC_READ | GENERIC_WRITE;
+  }
+  return 0;
+}
+
+DWORD ShareMode(FileShare share) {
+  switch (share) {
+    case FileShare::None:
+      return 0;
+    case FileShare::Read:
+      return FILE_SHARE_READ;
+    case FileShare::Write:
+      return FILE_SHARE_WRITE;
+    case FileShare::ReadWrite:
+      return FILE_SHARE_READ | FILE_SHARE_WRITE;
+  }
+  return 0;
+}
+
+// GetCurrentDirectoryA and GetFullPathNameA share this protocol: called with a
+// too-small buffer they return the size needed, terminating zero included.
+template <typename Query>
+std::string QueryGrowingText(Query query) {
+  std::string text(MAX_PATH, '\0');
+  DWORD length = query(static_cast<DWORD>(text.size()), text.data());
+  if (length >= text.size()) {
+    text.assign(length, '\0');
+    length = query(static_cast<DWORD>(text.size()), text.data());
+  }
+  if (length == 0 || length >= text.size()) {
+    return {};
+  }
+  text.resize(length);
+  return text;
+}
+
+}  // namespace
+
+FileHandle CreateFile(std::string_view path, FileAccess access, FileShare share, FileCreation creation) {
+  const std::string pathText(path);
+  const HANDLE handle = ::CreateFileA(pathText.c_str(), DesiredAccess(access), ShareMode(share), nullptr,
+                                      static_cast<DWORD>(creation), FILE_ATTRIBUTE_NORMAL, nullptr);
+  return FromWindowsHandle(handle);
+}
+
+bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t& bytesRead) {
+  DWORD done = 0;
+  const BOOL succeeded = ::ReadFile(ToWindowsHandle(file), buffer, count, &done, nullptr);
+  bytesRead = done;
+  return succeeded != FALSE;
+}
+
+bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t& bytesWritten) {
+  bytesWritten = 0;
+  if (write_faults::ShouldFailThisWrite()) {
+    return false;
+  }
+  DWORD done = 0;
+  const BOOL succeeded = ::WriteFile(ToWindowsHandle(file), buffer, count, &done, nullptr);
+  bytesWritten = done;
+  return succeeded != FALSE;
+}
+
+bool SetFilePointer(FileHandle file, std::int64_t distance, SeekOrigin origin, std::int64_t* newPosition) {
+  LARGE_INTEGER move{};
+  move.QuadPart = distance;
+  LARGE_INTEGER reached{};
+  if (!::SetFilePointerEx(ToWindowsHandle(file), move, &reached, static_cast<DWORD>(origin))) {
+    return false;
+  }
+  if (newPosition != nullptr) {
+    *newPosition = reached.QuadPart;
+  }
+  return true;
+}
+
+bool GetFileSize(FileHandle file, std::int64_t& size) {
+  LARGE_INTEGER fileSize{};
+  if (!::GetFileSizeEx(ToWindowsHandle(file), &fileSize)) {
+    return false;
+  }
+  size = fileSize.QuadPart;
+  return true;
+}
+
+bool SetEndOfFile(FileHandle file) {
+  return ::SetEndOfFile(ToWindowsHandle(file)) != FALSE;
+}
+
+bool FlushFileBuffers(FileHandle file) {
+  return ::FlushFileBuffers(ToWindowsHandle(file)) != FALSE;
+}
+
+bool CloseHandle(FileHandle file) {
+  return ::CloseHandle(ToWindowsHandle(file)) != FALSE;
+}
+
+bool GetFileDosDateTime(FileHandle file, std::uint32_t& dosDateTime) {
+  FILETIME lastWrite{};
+  FILETIME localLastWrite{};
+  WORD date = 0;
+  WORD time = 0;
+  if (!::GetFileTime(ToWindowsHandle(file), nullptr, nullptr, &lastWrite) ||
+      !::FileTimeToLocalFileTime(&lastWrite, &localLastWrite) ||
+      !::FileTimeToDosDateTime(&localLastWrite, &date, &time)) {
+    return false;
+  }
+  dosDateTime = (std::uint32_t{date} << 16) | time;
+  return true;
+}
+
+bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime) {
+  const auto date = static_cast<WORD>(dosDateTime >> 16);
+  const auto time = static_cast<WORD>(dosDateTime & 0xFFFFu);
+  FILETIME localLastWrite{};
+  FILETIME lastWrite{};
+  if (!::DosDateTimeToFileTime(date, time, &localLastWrite) ||
+      !::LocalFileTimeToFileTime(&localLastWrite, &lastWrite)) {
+    return false;
+  }
+  return ::SetFileTime(ToWindowsHandle(file), nullptr, nullptr, &lastWrite) != FALSE;
+}
+
+bool DeleteFile(std::string_view path) {
+  const std::string pathText(path);
+  return ::DeleteFileA(pathText.c_str()) != FALSE;
+}
+
+bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
+  const std::string fromText(from);
+  const std::string toText(to);
+  DWORD flags = MOVEFILE_COPY_ALLOWED;
+  if (mode == MoveMode::ReplaceExisting) {
+    flags |= MOVEFILE_REPLACE_EXISTING;
+  }
+  return ::MoveFileExA(fromText.c_str(), toText.c_str(), flags) != FALSE;
+}
+
+bool CreateDirectory(std::string_view path) {
+  const std::string pathText(path);
+  return ::CreateDirectoryA(pathText.c_str(), nullptr) != FALSE;
+}
+
+bool RemoveDirectory(std::string_view path) {
+  const std::string pathText(path);
+  return ::RemoveDirectoryA(pathText.c_str()) != FALSE;
+}
+
+std::uint32_t GetFileAttributes(std::string_view path) {
+  const std::string pathText(path);
+  return ::GetFileAttributesA(pathText.c_str());
+}
+
+bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
+  const std::string pathText(path);
+  return ::SetFileAttributesA(pathText.c_str(), attributes) != FALSE;
+}
+
+std::string GetCurrentDirectory() {
+  return QueryGrowingText([](DWORD size, char* buffer) { return ::GetCurrentDirectoryA(size, buffer); });
+}
+
+bool SetCurrentDirectory(std::string_view path) {
+  const std::string pathText(path);
+  return ::SetCurrentDirectoryA(pathText.c_str()) != FALSE;
+}
+
+std::string GetFullPathName(std::string_view path) {
+  const std::string pathText(path);
+  return QueryGrowingText(
+      [&pathText](DWORD size, char* buffer) { return ::GetFullPathNameA(pathText.c_str(), size, buffer, nullptr); });
+}
+
+}  // namespace platform
