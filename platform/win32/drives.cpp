@@ -110,8 +110,9 @@ bool GetVolumeInformation(std::string_view rootPath, VolumeInformation& informat
 bool SetVolumeLabel(std::string_view rootPath, std::string_view label) {
   const std::string root = DriveRoot(rootPath);
   const std::string labelText(label);
-  // A null label removes the label; an empty one is not accepted by every system.
-  return ::SetVolumeLabelA(root.c_str(), labelText.empty() ? nullptr : labelText.c_str()) != FALSE;
+  // An empty label removes the label. The API also takes a null label for that, but
+  // Wine 8.0 dereferences it.
+  return ::SetVolumeLabelA(root.c_str(), labelText.c_str()) != FALSE;
 }
 
 bool GetDiskFreeSpaceEx(std::string_view path, DiskSpace& space) {
