@@ -1,0 +1,523 @@
+// Files and folders on a POSIX file system, behaving as Wine shows them to a
+// Windows program: a file without write permission bits is read-only (it can be
+// neither opened for writing nor deleted), regular files carry the archive
+// attribute, names starting with "." are hidden, and the hidden and system
+// attributes are kept in the "user.DOSATTRIB" extended attribute as Wine keeps them.
+//
+// Divisions: handles and errors; opening; the handle operations; DOS dates;
+// deleting and moving; folders; attributes; the current folder.
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/date_time.h"
+#include "platform/posix/last_error.h"
+#include "platform/posix/path_mapping.h"
+#include "platform/write_faults.h"
+
+namespace platform {
+
+namespace {
+
+using posix::SetLastErrorFromErrno;
+
+constexpr const char* DosAttributeName = "user.DOSATTRIB";
+constexpr std::uint32_t AttributesKeptInExtendedAttribute = file_attribute::Hidden | file_attribute::System;
+constexpr mode_t AnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+
+int Descriptor(FileHandle file) {
+  return static_cast<int>(file.value);
+}
+
+bool IsOpenDescriptor(int descriptor) {
+  return fcntl(descriptor, F_GETFD) != -1;
+}
+
+// EBADF on an open descriptor means the handle lacks the access asked for.
+void SetLastErrorForHandle(int descriptor, int errnoValue) {
+  if ((errnoValue == EBADF || errnoValue == EINVAL) && IsOpenDescriptor(descriptor)) {
+    SetLastError(win32_error::AccessDenied);
+    return;
+  }
+  SetLastErrorFromErrno(errnoValue);
+}
+
+void SetLastErrorForName(const std::string& nativePath, int errnoValue) {
+  if (errnoValue == ENOENT) {
+    SetLastError(posix::MissingPathError(nativePath));
+    return;
+  }
+  SetLastErrorFromErrno(errnoValue);
+}
+
+bool IsReadOnly(const struct stat& status) {
+  return (status.st_mode & AnyWriteBit) == 0;
+}
+
+bool WantsWrite(FileAccess access) {
+  return access == FileAccess::Write || access == FileAccess::ReadWrite;
+}
+
+int OpenFlags(FileAccess access, FileCreation creation) {
+  int flags = O_CLOEXEC;
+  switch (access) {
+    case FileAccess::Read:
+      flags |= O_RDONLY;
+      break;
+    case FileAccess::Write:
+      flags |= O_WRONLY;
+      break;
+    case FileAccess::ReadWrite:
+      flags |= O_RDWR;
+      break;
+  }
+  switch (creation) {
+    case FileCreation::CreateNew:
+      return flags | O_CREAT | O_EXCL;
+    case FileCreation::CreateAlways:
+      return flags | O_CREAT | O_TRUNC;
+    case FileCreation::OpenExisting:
+      return flags;
+    case FileCreation::OpenAlways:
+      return flags | O_CREAT;
+    case FileCreation::TruncateExisting:
+      return flags | O_TRUNC;
+  }
+  return flags;
+}
+
+// Windows reports AlreadyExists after a successful open that found the file.
+Win32Error ErrorAfterSuccessfulOpen(bool existed, FileCreation creation) {
+  const bool reportsExisting = creation == FileCreation::CreateAlways || creation == FileCreation::OpenAlways;
+  return existed && reportsExisting ? win32_error::AlreadyExists : win32_error::Success;
+}
+
+std::uint32_t ReadKeptAttributes(const std::string& nativePath) {
+  char text[32] = {};
+  const ssize_t length = getxattr(nativePath.c_str(), DosAttributeName, text, sizeof text - 1);
+  if (length <= 0) {
+    return 0;
+  }
+  return static_cast<std::uint32_t>(std::strtoul(text, nullptr, 16)) & AttributesKeptInExtendedAttribute;
+}
+
+bool WriteKeptAttributes(const std::string& nativePath, std::uint32_t attributes) {
+  const std::uint32_t kept = attributes & AttributesKeptInExtendedAttribute;
+  if (kept == 0) {
+    if (removexattr(nativePath.c_str(), DosAttributeName) == 0 || errno == ENODATA || errno == ENOTSUP) {
+      return true;
+    }
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  char text[16] = {};
+  const int length = std::snprintf(text, sizeof text, "0x%x", kept);
+  if (setxattr(nativePath.c_str(), DosAttributeName, text, static_cast<std::size_t>(length), 0) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  return true;
+}
+
+bool IsHiddenName(const std::string& nativePath) {
+  const std::size_t slash = nativePath.find_last_of('/');
+  const std::string name = slash == std::string::npos ? nativePath : nativePath.substr(slash + 1);
+  return name.size() > 1 && name.front() == '.' && name != "..";
+}
+
+// Copies a regular file for a move across file systems, then removes the source.
+bool CopyThenDelete(const std::string& from, const std::string& to) {
+  const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  struct stat status{};
+  fstat(source, &status);
+  const int target = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, status.st_mode & 07777);
+  if (target < 0) {
+    SetLastErrorFromErrno(errno);
+    close(source);
+    return false;
+  }
+  char buffer[65536];
+  bool copied = true;
+  for (;;) {
+    const ssize_t got = read(source, buffer, sizeof buffer);
+    if (got == 0) {
+      break;
+    }
+    if (got < 0 || write(target, buffer, static_cast<std::size_t>(got)) != got) {
+      SetLastErrorFromErrno(errno != 0 ? errno : ENOSPC);
+      copied = false;
+      break;
+    }
+  }
+  close(source);
+  if (close(target) != 0 || !copied) {
+    unlink(to.c_str());
+    return false;
+  }
+  return unlink(from.c_str()) == 0;
+}
+
+}  // namespace
+
+FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*share*/, FileCreation creation) {
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return InvalidFileHandle;
+  }
+  struct stat status{};
+  const bool existed = stat(nativePath->c_str(), &status) == 0;
+  if (existed && S_ISDIR(status.st_mode)) {
+    SetLastError(win32_error::AccessDenied);
+    return InvalidFileHandle;
+  }
+  if (existed && creation == FileCreation::CreateNew) {
+    SetLastError(win32_error::FileExists);
+    return InvalidFileHandle;
+  }
+  if (existed && IsReadOnly(status) && (WantsWrite(access) || creation == FileCreation::CreateAlways)) {
+    SetLastError(win32_error::AccessDenied);
+    return InvalidFileHandle;
+  }
+  const int descriptor = open(nativePath->c_str(), OpenFlags(access, creation), 0666);
+  if (descriptor < 0) {
+    SetLastErrorForName(*nativePath, errno);
+    return InvalidFileHandle;
+  }
+  SetLastError(ErrorAfterSuccessfulOpen(existed, creation));
+  return FileHandle{descriptor};
+}
+
+bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t& bytesRead) {
+  bytesRead = 0;
+  auto* bytes = static_cast<char*>(buffer);
+  while (bytesRead < count) {
+    const ssize_t got = read(Descriptor(file), bytes + bytesRead, count - bytesRead);
+    if (got == 0) {
+      break;
+    }
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      SetLastErrorForHandle(Descriptor(file), errno);
+      return false;
+    }
+    bytesRead += static_cast<std::uint32_t>(got);
+  }
+  return true;
+}
+
+bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t& bytesWritten) {
+  bytesWritten = 0;
+  if (write_faults::ShouldFailThisWrite()) {
+    return false;
+  }
+  const auto* bytes = static_cast<const char*>(buffer);
+  while (bytesWritten < count) {
+    const ssize_t done = write(Descriptor(file), bytes + bytesWritten, count - bytesWritten);
+    if (done < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      if (errno == EIO) {
+        SetLastError(win32_error::WriteFault);
+        return false;
+      }
+      SetLastErrorForHandle(Descriptor(file), errno);
+      return false;
+    }
+    bytesWritten += static_cast<std::uint32_t>(done);
+  }
+  return true;
+}
+
+bool SetFilePointer(FileHandle file, std::int64_t distance, SeekOrigin origin, std::int64_t* newPosition) {
+  int whence = SEEK_SET;
+  if (origin == SeekOrigin::Current) {
+    whence = SEEK_CUR;
+  } else if (origin == SeekOrigin::End) {
+    whence = SEEK_END;
+  }
+  const off_t reached = lseek(Descriptor(file), static_cast<off_t>(distance), whence);
+  if (reached < 0) {
+    if (errno == EINVAL) {
+      SetLastError(win32_error::NegativeSeek);
+    } else {
+      SetLastErrorFromErrno(errno);
+    }
+    return false;
+  }
+  if (newPosition != nullptr) {
+    *newPosition = reached;
+  }
+  return true;
+}
+
+bool GetFileSize(FileHandle file, std::int64_t& size) {
+  struct stat status{};
+  if (fstat(Descriptor(file), &status) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  size = status.st_size;
+  return true;
+}
+
+bool SetEndOfFile(FileHandle file) {
+  const off_t position = lseek(Descriptor(file), 0, SEEK_CUR);
+  if (position < 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  if (ftruncate(Descriptor(file), position) != 0) {
+    SetLastErrorForHandle(Descriptor(file), errno);
+    return false;
+  }
+  return true;
+}
+
+bool FlushFileBuffers(FileHandle file) {
+  if (fsync(Descriptor(file)) != 0) {
+    SetLastErrorForHandle(Descriptor(file), errno);
+    return false;
+  }
+  return true;
+}
+
+bool CloseHandle(FileHandle file) {
+  if (file == InvalidFileHandle || close(Descriptor(file)) != 0) {
+    SetLastError(win32_error::InvalidHandle);
+    return false;
+  }
+  return true;
+}
+
+bool GetFileDosDateTime(FileHandle file, std::uint32_t& dosDateTime) {
+  struct stat status{};
+  if (fstat(Descriptor(file), &status) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  tm local{};
+  localtime_r(&status.st_mtime, &local);
+  SystemTime time;
+  time.year = static_cast<std::uint16_t>(local.tm_year + 1900);
+  time.month = static_cast<std::uint16_t>(local.tm_mon + 1);
+  time.day = static_cast<std::uint16_t>(local.tm_mday);
+  time.hour = static_cast<std::uint16_t>(local.tm_hour);
+  time.minute = static_cast<std::uint16_t>(local.tm_min);
+  time.second = static_cast<std::uint16_t>(local.tm_sec);
+  dosDateTime = SystemTimeToDosDateTime(time);
+  return true;
+}
+
+bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime) {
+  const SystemTime time = DosDateTimeToSystemTime(dosDateTime);
+  const bool valid = time.month >= 1 && time.month <= 12 && time.day >= 1 && time.day <= 31 && time.hour < 24 &&
+                     time.minute < 60 && time.second < 60;
+  if (!valid) {
+    SetLastError(win32_error::InvalidParameter);
+    return false;
+  }
+  const int descriptor = Descriptor(file);
+  const int openMode = fcntl(descriptor, F_GETFL);
+  if (openMode < 0) {
+    SetLastError(win32_error::InvalidHandle);
+    return false;
+  }
+  if ((openMode & O_ACCMODE) == O_RDONLY) {
+    SetLastError(win32_error::AccessDenied);
+    return false;
+  }
+  tm local{};
+  local.tm_year = time.year - 1900;
+  local.tm_mon = time.month - 1;
+  local.tm_mday = time.day;
+  local.tm_hour = time.hour;
+  local.tm_min = time.minute;
+  local.tm_sec = time.second;
+  local.tm_isdst = -1;
+  const timespec times[2] = {{0, UTIME_OMIT}, {mktime(&local), 0}};
+  if (futimens(descriptor, times) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  return true;
+}
+
+bool DeleteFile(std::string_view path) {
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return false;
+  }
+  struct stat status{};
+  if (lstat(nativePath->c_str(), &status) != 0) {
+    SetLastErrorForName(*nativePath, errno);
+    return false;
+  }
+  if (S_ISDIR(status.st_mode) || (S_ISREG(status.st_mode) && IsReadOnly(status))) {
+    SetLastError(win32_error::AccessDenied);
+    return false;
+  }
+  if (unlink(nativePath->c_str()) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  return true;
+}
+
+bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
+  const std::optional<std::string> source = posix::ToNativePath(from);
+  if (!source) {
+    return false;
+  }
+  const std::optional<std::string> target = posix::ToNativePath(to);
+  if (!target) {
+    return false;
+  }
+  struct stat sourceStatus{};
+  if (lstat(source->c_str(), &sourceStatus) != 0) {
+    SetLastErrorForName(*source, errno);
+    return false;
+  }
+  struct stat targetStatus{};
+  const bool targetExists = lstat(target->c_str(), &targetStatus) == 0;
+  const bool sameEntry = targetExists && targetStatus.st_ino == sourceStatus.st_ino &&
+                         targetStatus.st_dev == sourceStatus.st_dev;
+  if (targetExists && !sameEntry) {
+    if (mode == MoveMode::KeepExisting) {
+      SetLastError(win32_error::AlreadyExists);
+      return false;
+    }
+    if (S_ISDIR(targetStatus.st_mode) || IsReadOnly(targetStatus)) {
+      SetLastError(win32_error::AccessDenied);
+      return false;
+    }
+  }
+  if (rename(source->c_str(), target->c_str()) == 0) {
+    return true;
+  }
+  if (errno == EXDEV && S_ISREG(sourceStatus.st_mode)) {
+    return CopyThenDelete(*source, *target);
+  }
+  SetLastErrorForName(*target, errno);
+  return false;
+}
+
+bool CreateDirectory(std::string_view path) {
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return false;
+  }
+  if (mkdir(nativePath->c_str(), 0777) != 0) {
+    if (errno == EEXIST) {
+      SetLastError(win32_error::AlreadyExists);
+    } else if (errno == ENOENT) {
+      SetLastError(win32_error::PathNotFound);
+    } else {
+      SetLastErrorFromErrno(errno);
+    }
+    return false;
+  }
+  return true;
+}
+
+bool RemoveDirectory(std::string_view path) {
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return false;
+  }
+  if (rmdir(nativePath->c_str()) != 0) {
+    if (errno == ENOTDIR) {
+      SetLastError(posix::DirectoryNameInvalid);
+    } else if (errno == EEXIST) {
+      SetLastError(win32_error::DirectoryNotEmpty);
+    } else {
+      SetLastErrorForName(*nativePath, errno);
+    }
+    return false;
+  }
+  return true;
+}
+
+std::uint32_t GetFileAttributes(std::string_view path) {
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return InvalidFileAttributes;
+  }
+  struct stat status{};
+  if (stat(nativePath->c_str(), &status) != 0) {
+    SetLastErrorForName(*nativePath, errno);
+    return InvalidFileAttributes;
+  }
+  std::uint32_t attributes = S_ISDIR(status.st_mode) ? file_attribute::Directory : file_attribute::Archive;
+  if (IsReadOnly(status)) {
+    attributes |= file_attribute::ReadOnly;
+  }
+  if (IsHiddenName(*nativePath)) {
+    attributes |= file_attribute::Hidden;
+  }
+  return attributes | ReadKeptAttributes(*nativePath);
+}
+
+bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return false;
+  }
+  struct stat status{};
+  if (stat(nativePath->c_str(), &status) != 0) {
+    SetLastErrorForName(*nativePath, errno);
+    return false;
+  }
+  mode_t mode = status.st_mode & 07777;
+  if ((attributes & file_attribute::ReadOnly) != 0) {
+    mode &= ~AnyWriteBit;
+  } else if (IsReadOnly(status)) {
+    mode |= S_IWUSR;
+  }
+  if (mode != (status.st_mode & 07777) && chmod(nativePath->c_str(), mode) != 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  return WriteKeptAttributes(*nativePath, attributes);
+}
+
+std::string GetCurrentDirectory() {
+  return posix::CurrentFolder();
+}
+
+bool SetCurrentDirectory(std::string_view path) {
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return false;
+  }
+  if (chdir(nativePath->c_str()) != 0) {
+    if (errno == ENOTDIR) {
+      SetLastError(posix::DirectoryNameInvalid);
+    } else {
+      SetLastErrorForName(*nativePath, errno);
+    }
+    return false;
+  }
+  return true;
+}
+
+std::string GetFullPathName(std::string_view path) {
+  return posix::FullPathName(path);
+}
+
+}  // namespace platform
