@@ -10,8 +10,13 @@ WINEPREFIX="$1"
 shift
 export WINEPREFIX
 export WINEDEBUG="${WINEDEBUG:--all}"
-# No .NET or Gecko installers: they would ask to download during prefix creation.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No .NET or Gecko installers (they would ask to download during prefix creation)
+# and no menu entries for the desktop.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
+# Wine's recycle bin is the freedesktop.org Trash under XDG_DATA_HOME, read from the
+# Unix environment when a program starts. Tests must never fill the user's own.
+export XDG_DATA_HOME="$WINEPREFIX/xdg-data"
+export XDG_CONFIG_HOME="$WINEPREFIX/xdg-config"
 
 ready_mark="$WINEPREFIX/.zipbuilder-ready"
 if [ ! -e "$ready_mark" ]; then

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs; does nothing that is already done.
+# The Windows build needs the i386 architecture for Wine's 32-bit side (wine32).
 set -euo pipefail
 
 native_packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
@@ -7,18 +8,31 @@ native_packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgt
   zip unzip p7zip-full libarchive-tools python3)
 windows_packages=(g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 xvfb xauth)
 
-sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  else
+    sudo "$@"
+  fi
+}
+
+is_installed() {
+  local status
+  status=$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ]
+}
 
 missing=()
 for package in "${native_packages[@]}" "${windows_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  is_installed "$package" || missing+=("$package")
 done
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
+echo "Installing: ${missing[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  sudo_if_needed dpkg --add-architecture i386
+  as_root dpkg --add-architecture i386
 fi
-sudo_if_needed apt-get update -qq
-DEBIAN_FRONTEND=noninteractive sudo_if_needed apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+as_root apt-get update -qq
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
