@@ -1,0 +1,126 @@
+// The enumerations and sets of the component's properties and events. Member
+// names and ordinals are part of what the owner form stores and of what reaches
+// the engines, so their order never changes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "zipbuilder/enum_set.h"
+
+namespace zipbuilder {
+
+enum class AddOptsEnum : std::uint8_t {
+  AddDirNames,
+  AddRecurseDirs,
+  AddMove,
+  AddFreshen,
+  AddUpdate,
+  AddZipTime,
+  AddForceDOS,
+  AddHiddenFiles,
+  AddArchiveOnly,
+  AddResetArchive,
+  AddEncrypt,
+  AddSeparateDirs,
+  AddVolume,
+  AddDiskSpan,
+  AddDiskSpanErase,
+};
+using AddOptsSet = EnumSet<AddOptsEnum, std::uint16_t>;
+
+enum class ExtrOptsEnum : std::uint8_t {
+  ExtrDirNames,
+  ExtrOverWrite,
+  ExtrFreshen,
+  ExtrUpdate,
+  ExtrTest,
+};
+using ExtrOptsSet = EnumSet<ExtrOptsEnum, std::uint8_t>;
+
+enum class SFXOptsEnum : std::uint8_t {
+  SFXAskCmdLine,
+  SFXAskFiles,
+  SFXAutoRun,
+  SFXHideOverWriteBox,
+  SFXCheckSize,
+  SFXNoSuccessMsg,
+};
+using SFXOptsSet = EnumSet<SFXOptsEnum, std::uint8_t>;
+
+enum class OvrOpts : std::uint8_t { OvrConfirm, OvrAlways, OvrNever };
+
+enum class CPOpts : std::uint8_t { cpAUTO, cpNone, cpOEM };
+
+enum class DeleteOpts : std::uint8_t { htdFinal, htdAllowUndo };
+
+enum class AddStoreSuffix : std::uint8_t {
+  assGIF,
+  assPNG,
+  assZ,
+  assZIP,
+  assZOO,
+  assARC,
+  assLZH,
+  assARJ,
+  assTAZ,
+  assTGZ,
+  assLHA,
+  assRAR,
+  assACE,
+  assCAB,
+  assGZ,
+  assGZIP,
+  assJAR,
+  assEXE,
+};
+inline constexpr unsigned AddStoreSuffixCount = 18;
+using AddStoreSuffixSet = EnumSet<AddStoreSuffix, std::uint32_t>;
+
+enum class ProgressType : std::uint8_t {
+  pgNewFile = 0,
+  pgBytesDone = 1,
+  pgBatchEnd = 2,
+  pgFileCount = 3,
+  pgTotalSize = 4,
+};
+
+enum class TPasswordButton : std::uint8_t {
+  pbOk = 0,
+  pbCancel = 1,
+  pbCancelAll = 2,
+  pbAbort = 3,
+};
+using TPasswordButtonSet = EnumSet<TPasswordButton, std::uint8_t>;
+
+// The unzip engine's reason code for a skipped file, minus one; the codes are the engine's.
+using UnZipSkipTypes = std::uint8_t;
+
+enum class ZipDiskStatusFlag : std::uint8_t {
+  stDiskEmpty,
+  stDiskUsed,
+  stPreviousPart,
+  stFileExists,
+  stNoSpace,
+};
+using TZipDiskStatus = EnumSet<ZipDiskStatusFlag, std::uint8_t>;
+
+enum class TZipDiskAction : std::uint8_t {
+  daOk = 0,
+  daErase = 1,
+  daOtherDisk = 2,
+  daCancel = 3,
+};
+
+// The toolkit's string list: one text per line.
+using StringList = std::vector<std::string>;
+
+// The direction of a code page conversion of names and comments.
+enum class CodePageDirection : std::uint8_t { ToAnsi, ToOem };
+
+// Whether the component is being edited in a form designer; some setters skip
+// their side effects there.
+enum class ComponentMode : std::uint8_t { Running, Designing };
+
+}  // namespace zipbuilder

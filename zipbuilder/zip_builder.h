@@ -1,0 +1,408 @@
+// TZipBuilder: the archive component. It keeps every setting of the archive
+// operations as properties, the state of the current archive, the binding to
+// the two engine libraries and the events through which it reports progress
+// and asks its owner questions. It does no compression itself.
+//
+// Divisions of the class and the files that implement them:
+//   construction, properties, run-time state ....... zip_builder.cpp
+//   reporting messages and errors .................. messages.cpp
+//   OEM/ANSI conversion, ArchiveComment (reading) .. code_page.cpp
+//   busy cursor nesting ............................ busy_cursor.cpp
+//   engine version getters ......................... engine_versions.cpp
+//   engine loading and unloading ................... engine_loader.cpp
+//   directory reader (List, ClearEntryList) ........ directory_reader.cpp
+//
+// Failures are reports, not exceptions to the caller: an operation that fails
+// sets ErrCode and LastMessage, shows a box unless Unattended, and raises
+// OnMessage. The caller reads ErrCode, LastMessage and ProcessedCount afterwards.
+//
+// Threading: everything, events included, runs on the GUI thread inside the
+// operation's call. UnzipSideBusy and ZipSideBusy keep an event handler from
+// starting a second operation of the same side meanwhile.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engines/engine_records.h"
+#include "platform/dynamic_library.h"
+#include "platform/files.h"
+#include "zipbuilder/component_types.h"
+#include "zipbuilder/events.h"
+#include "zipbuilder/icon.h"
+#include "zipbuilder/toolkit.h"
+#include "zipbuilder/zip_builder_error.h"
+#include "zipbuilder/zip_dir_entry.h"
+#include "zipbuilder/zip_stream.h"
+
+namespace zipbuilder {
+
+// The directory of the current archive, as List read it, plus where the reader
+// stands in a spanned set. Rebuilt by List; read by the other operations.
+struct DirectoryState {
+  std::string RawComment;            // archive comment as stored, not converted
+  std::int32_t PrefixSize = 0;       // bytes in front of the archive data
+  std::uint32_t DirectoryOffset = 0;  // where the central directory was read from
+  std::int32_t EndRecordOffset = 0;  // offset of the end record in its file
+  std::int32_t ArchiveEnd = 0;       // offset just past the archive comment
+  std::int32_t ArchiveFileSize = 0;  // the file's real size when the end record was searched
+  std::int32_t SkippedDirCount = 0;  // directory-only entries left out of DirEntries
+  bool StructureWarning = false;     // stored and computed directory offsets differed
+  bool Spanned = false;
+  std::uint16_t LastDiskNumber = 0;  // the disk that holds the end record
+  std::int32_t CurrentDisk = 0;      // the disk (0-based) whose file is open
+  std::string WorkFileName;          // the disk or part file being read
+  std::string WorkDrive;             // drive root of WorkFileName, "X:\"
+  std::string VolumeLabel;           // label of WorkDrive as last read
+  platform::FileHandle ArchiveHandle = platform::InvalidFileHandle;
+  // The version-made-by bytes of the last central header read; they drive the
+  // cpAUTO conversion rule.
+  std::uint8_t LastHostSystem = 0;
+  std::uint8_t LastVersionMadeBy = 0;
+};
+
+// What the drive routines last learnt about WorkDrive.
+struct DriveState {
+  std::uint32_t VolumeSerial = 0;
+  std::int64_t DiskTotalSize = 0;  // -1 when the query failed
+  std::int64_t DiskFreeSpace = 0;  // -1 when the query failed; while writing, what is left
+  bool ForceDiskPrompt = false;    // ask for a disk even when a usable one is present
+};
+
+// Output state shared by the operations that rewrite an archive into a new file.
+struct ArchiveRewriteState {
+  platform::FileHandle OutputHandle = platform::InvalidFileHandle;
+  std::uint32_t SavedFileDate = 0;  // DOS date-time given to the new file
+  bool ReportCopyProgress = false;  // raise OnProgress(pgBytesDone) while copying bytes
+};
+
+// One engine library while loaded: its handle and the entry points found in it.
+struct EngineBinding {
+  platform::LibraryHandle Handle = nullptr;
+  engines::EngineExecFunction Exec = nullptr;
+  engines::EngineVersionFunction Version = nullptr;
+  engines::EngineVersionFunction PrivVersion = nullptr;
+  // The last results of the version entries, 0 until asked.
+  int KeptVersion = 0;
+  int KeptPrivVersion = 0;
+};
+
+enum class EngineKind : std::uint8_t { Unzip, Zip };
+enum class EngineVersionKind : std::uint8_t { Public, Private };
+
+class TZipBuilder {
+ public:
+  // Uses a HeadlessToolkit of its own: boxes cannot be shown (they answer 0) and
+  // password dialogs answer Cancel. For owners without a user interface.
+  TZipBuilder();
+  // Uses `toolkit`, which must outlive the component.
+  explicit TZipBuilder(Toolkit& toolkit);
+  // Does not unload the engines: each operation unloads what it loaded.
+  ~TZipBuilder();
+
+  TZipBuilder(const TZipBuilder&) = delete;
+  TZipBuilder& operator=(const TZipBuilder&) = delete;
+
+  // Set by the form designer; in design mode ZipFileName does not list the archive.
+  [[nodiscard]] ComponentMode Mode() const { return mode_; }
+  void SetMode(ComponentMode mode) { mode_ = mode; }
+
+  // ---------------------------------------------------------------------------
+  // Published properties, in their declared (and stored) order.
+  // ---------------------------------------------------------------------------
+
+  [[nodiscard]] bool Verbose() const { return verbose_; }
+  void SetVerbose(bool value) { verbose_ = value; }
+
+  // Also announces each engine load; the engines get the verbose flag with it.
+  [[nodiscard]] bool Trace() const { return trace_; }
+  void SetTrace(bool value) { trace_ = value; }
+
+  [[nodiscard]] std::int32_t AddCompLevel() const { return addCompLevel_; }
+  void SetAddCompLevel(std::int32_t value) { addCompLevel_ = value; }
+
+  [[nodiscard]] AddOptsSet AddOptions() const { return addOptions_; }
+  void SetAddOptions(AddOptsSet value) { addOptions_ = value; }
+
+  [[nodiscard]] ExtrOptsSet ExtrOptions() const { return extrOptions_; }
+  void SetExtrOptions(ExtrOptsSet value) { extrOptions_ = value; }
+
+  [[nodiscard]] SFXOptsSet SFXOptions() const { return sfxOptions_; }
+  void SetSFXOptions(SFXOptsSet value) { sfxOptions_ = value; }
+
+  [[nodiscard]] const std::string& ExtrBaseDir() const { return extrBaseDir_; }
+  void SetExtrBaseDir(std::string_view value) { extrBaseDir_ = value; }
+
+  // The owned list of file specifications of the next operation.
+  [[nodiscard]] StringList& FSpecArgs() { return fSpecArgs_; }
+  [[nodiscard]] const StringList& FSpecArgs() const { return fSpecArgs_; }
+  void SetFSpecArgs(const StringList& lines) { fSpecArgs_ = lines; }
+
+  [[nodiscard]] const std::string& ZipFileName() const { return zipFileName_; }
+  // Stores the name and, outside design mode, lists the archive at once.
+  void SetZipFileName(std::string_view value);
+
+  // At most its first 81 characters reach the engines.
+  [[nodiscard]] const std::string& Password() const { return password_; }
+  void SetPassword(std::string_view value) { password_ = value; }
+
+  [[nodiscard]] const std::string& SFXPath() const { return sfxPath_; }
+  void SetSFXPath(std::string_view value) { sfxPath_ = value; }
+
+  // A new value is stored without one trailing backslash ("\" only: "/" is kept).
+  [[nodiscard]] const std::string& DLLDirectory() const { return dllDirectory_; }
+  void SetDLLDirectory(std::string_view value);
+
+  [[nodiscard]] OvrOpts SFXOverWriteMode() const { return sfxOverWriteMode_; }
+  void SetSFXOverWriteMode(OvrOpts value) { sfxOverWriteMode_ = value; }
+
+  [[nodiscard]] const std::string& SFXCaption() const { return sfxCaption_; }
+  void SetSFXCaption(std::string_view value) { sfxCaption_ = value; }
+
+  [[nodiscard]] const std::string& SFXDefaultDir() const { return sfxDefaultDir_; }
+  void SetSFXDefaultDir(std::string_view value) { sfxDefaultDir_ = value; }
+
+  [[nodiscard]] const std::string& SFXCommandLine() const { return sfxCommandLine_; }
+  void SetSFXCommandLine(std::string_view value) { sfxCommandLine_ = value; }
+
+  [[nodiscard]] const std::string& SFXMessage() const { return sfxMessage_; }
+  void SetSFXMessage(std::string_view value) { sfxMessage_ = value; }
+
+  // Empty means the system's temporary folder.
+  [[nodiscard]] const std::string& TempDir() const { return tempDir_; }
+  void SetTempDir(std::string_view value) { tempDir_ = value; }
+
+  // Negative values are ignored.
+  [[nodiscard]] std::int64_t KeepFreeOnDisk1() const { return keepFreeOnDisk1_; }
+  void SetKeepFreeOnDisk1(std::int32_t value);
+
+  // 0 means the whole disk; negative values are ignored.
+  [[nodiscard]] std::int64_t MaxVolumeSize() const { return maxVolumeSize_; }
+  void SetMaxVolumeSize(std::int32_t value);
+
+  // Values of 0 or less are ignored.
+  [[nodiscard]] std::int32_t MinFreeVolumeSize() const { return minFreeVolumeSize_; }
+  void SetMinFreeVolumeSize(std::int32_t value);
+
+  [[nodiscard]] bool ConfirmErase() const { return confirmErase_; }
+  void SetConfirmErase(bool value) { confirmErase_ = value; }
+
+  // Reports show no box; password prompts are refused; disk prompts fail.
+  [[nodiscard]] bool Unattended() const { return unattended_; }
+  void SetUnattended(bool value) { unattended_ = value; }
+
+  [[nodiscard]] CPOpts CodePage() const { return codePage_; }
+  void SetCodePage(CPOpts value) { codePage_ = value; }
+
+  [[nodiscard]] DeleteOpts HowToDelete() const { return howToDelete_; }
+  void SetHowToDelete(DeleteOpts value) { howToDelete_ = value; }
+
+  // Always "1.60 ": assignments are accepted and ignored, so that a stored form
+  // with an older text still loads.
+  [[nodiscard]] const std::string& VersionInfo() const { return versionInfo_; }
+  void SetVersionInfo(std::string_view value);
+
+  [[nodiscard]] const TIcon& SFXIcon() const { return sfxIcon_; }
+  void SetSFXIcon(const TIcon& value) { sfxIcon_ = value; }
+
+  [[nodiscard]] AddStoreSuffixSet AddStoreSuffixes() const { return addStoreSuffixes_; }
+  void SetAddStoreSuffixes(AddStoreSuffixSet value) { addStoreSuffixes_ = value; }
+
+  // A different value is stored capped at 15.
+  [[nodiscard]] std::uint32_t PasswordReqCount() const { return passwordReqCount_; }
+  void SetPasswordReqCount(std::uint32_t value);
+
+  [[nodiscard]] StringList& FSpecArgsExcl() { return fSpecArgsExcl_; }
+  [[nodiscard]] const StringList& FSpecArgsExcl() const { return fSpecArgsExcl_; }
+  void SetFSpecArgsExcl(const StringList& lines) { fSpecArgsExcl_ = lines; }
+
+  [[nodiscard]] bool UseDirOnlyEntries() const { return useDirOnlyEntries_; }
+  void SetUseDirOnlyEntries(bool value) { useDirOnlyEntries_ = value; }
+
+  // A different value is stored through AppendBackslash.
+  [[nodiscard]] const std::string& RootDir() const { return rootDir_; }
+  void SetRootDir(std::string_view value);
+
+  // ---------------------------------------------------------------------------
+  // Events
+  // ---------------------------------------------------------------------------
+
+  TProgressEvent OnProgress;
+  TMessageEvent OnMessage;
+  TNotifyEvent OnDirUpdate;
+  TSetNewNameEvent OnSetNewName;
+  TNewNameEvent OnNewName;
+  TPasswordErrorEvent OnPasswordError;
+  TCRC32ErrorEvent OnCRC32Error;
+  TExtractOverwriteEvent OnExtractOverwrite;
+  TExtractSkippedEvent OnExtractSkipped;
+  TCopyZipOverwriteEvent OnCopyZipOverwrite;
+  TGetNextDiskEvent OnGetNextDisk;
+  TStatusDiskEvent OnStatusDisk;
+  TFileCommentEvent OnFileComment;
+
+  // ---------------------------------------------------------------------------
+  // Run-time state
+  // ---------------------------------------------------------------------------
+
+  // The last message's ID, or an engine's error value reduced to its low byte.
+  [[nodiscard]] int ErrCode() const { return errCode_; }
+  [[nodiscard]] int EngineErrCode() const { return engineErrCode_; }
+  [[nodiscard]] const std::string& LastMessage() const { return lastMessage_; }
+  // The count returned by the last engine command.
+  [[nodiscard]] int ProcessedCount() const { return processedCount_; }
+  [[nodiscard]] bool UnzipSideBusy() const { return unzipSideBusy_; }
+  [[nodiscard]] bool ZipSideBusy() const { return zipSideBusy_; }
+
+  // Abort request, handed to the engine by every callback; an event handler may set it.
+  [[nodiscard]] bool Cancel() const { return cancel_; }
+  void SetCancel(bool value) { cancel_ = value; }
+
+  // Entries in central directory order; valid until the next List.
+  [[nodiscard]] const std::vector<std::unique_ptr<ZipDirEntry>>& DirEntries() const { return dirEntries_; }
+  // 0 whenever ZipFileName is empty, whatever the list still holds.
+  [[nodiscard]] int EntryCount() const;
+
+  // The stored comment converted to ANSI when the code page rule asks for it.
+  [[nodiscard]] std::string ArchiveComment() const;
+  // Rewrites the comment in the archive's end record in place; failures are
+  // reported (11001, 11002, 11008, 11011, 11030, 11010, or 10103) and leave
+  // RawComment empty.
+  void SetArchiveComment(std::string_view comment);
+
+  [[nodiscard]] int BatchTotalSize() const { return batchTotalSize_; }
+  [[nodiscard]] WindowHandle OwnerWindow() const { return ownerWindow_; }
+
+  [[nodiscard]] TZipStream& ZipStream() { return *zipStream_; }
+  [[nodiscard]] const TZipStream& ZipStream() const { return *zipStream_; }
+
+  // The engines' versions times 100; 0 when the engine cannot be loaded or lacks
+  // the entry. An engine that is not loaded is loaded for the question and
+  // unloaded again.
+  [[nodiscard]] int UnzipEngineVersion();
+  [[nodiscard]] int UnzipEnginePrivVersion();
+  [[nodiscard]] int ZipEngineVersion();
+  [[nodiscard]] int ZipEnginePrivVersion();
+
+  [[nodiscard]] platform::LibraryHandle UnzipEngineHandle() const { return unzipEngine_.Handle; }
+  [[nodiscard]] platform::LibraryHandle ZipEngineHandle() const { return zipEngine_.Handle; }
+
+  // Modal result of the latest password dialog, or the value mapped from a handler's answer.
+  [[nodiscard]] int LastPasswordChoice() const { return lastPasswordChoice_; }
+
+  [[nodiscard]] const DirectoryState& Directory() const { return directory_; }
+
+  // ---------------------------------------------------------------------------
+  // Operations
+  // ---------------------------------------------------------------------------
+
+  // Reads the directory of ZipFileName into DirEntries and raises OnDirUpdate.
+  // Never fails towards the caller: failures are reported and empty ZipFileName.
+  void List();
+
+  // Frees every entry of DirEntries and empties the list.
+  void ClearEntryList();
+
+  // Loading policy: an operation loads an engine only when it is not loaded and
+  // unloads it at its end only when it loaded it. Success shows as a non-null handle.
+  void LoadUnzipEngine();
+  void UnloadUnzipEngine();
+  void LoadZipEngine();
+  void UnloadZipEngine();
+
+  // Reports message `id` with `extra` appended: sets ErrCode and LastMessage,
+  // shows a box unless Unattended, raises OnMessage(0, text).
+  void ReportMessage(int id, std::string_view extra = {});
+  // Reports a caught EZipBuilder; its display flag can keep the box away.
+  void ReportZipError(const EZipBuilder& error);
+
+  // Converts `text` between the OEM and the ANSI code page when CodePage (or,
+  // under cpAUTO, the version-made-by bytes of the last central header) asks for
+  // it; otherwise returns it unchanged. The length may change (POSIX: ANSI is UTF-8).
+  [[nodiscard]] std::string OemAnsiConvert(std::string_view text, CodePageDirection direction) const;
+
+  // Nesting pair around long operations: the first start saves the screen cursor
+  // and shows the hourglass, the stop that brings the count to exactly 0 restores it.
+  void PushBusyCursor();
+  void PopBusyCursor();
+
+ private:
+  friend class TZipBuilderTestAccess;
+
+  [[nodiscard]] EngineBinding& Binding(EngineKind engine);
+  void LoadEngine(EngineKind engine);
+  void UnloadEngine(EngineKind engine);
+  [[nodiscard]] int QueryEngineVersion(EngineKind engine, EngineVersionKind kind);
+  void ShowReportBox(const std::string& text);
+
+  // The toolkit: owned when the component was built without one. Declared first
+  // so that it is there for every other member and gone last.
+  std::unique_ptr<Toolkit> ownedToolkit_;
+  Toolkit& toolkit_;
+  ComponentMode mode_ = ComponentMode::Running;
+
+  // Published properties; the owned lists, icon and stream are further down.
+  bool verbose_ = false;
+  bool trace_ = false;
+  std::int32_t addCompLevel_ = 9;
+  AddOptsSet addOptions_;
+  ExtrOptsSet extrOptions_;
+  SFXOptsSet sfxOptions_{SFXOptsEnum::SFXCheckSize};
+  std::string extrBaseDir_;
+  std::string zipFileName_;
+  std::string password_;
+  std::string sfxPath_;
+  std::string dllDirectory_;
+  OvrOpts sfxOverWriteMode_ = OvrOpts::OvrConfirm;
+  std::string sfxCaption_ = "Self-extracting Archive";
+  std::string sfxDefaultDir_;
+  std::string sfxCommandLine_;
+  std::string sfxMessage_;
+  std::string tempDir_;
+  std::int64_t keepFreeOnDisk1_ = 0;
+  std::int64_t maxVolumeSize_ = 0;
+  std::int32_t minFreeVolumeSize_ = 65536;
+  bool confirmErase_ = true;
+  bool unattended_ = false;
+  CPOpts codePage_ = CPOpts::cpAUTO;
+  DeleteOpts howToDelete_ = DeleteOpts::htdAllowUndo;
+  std::string versionInfo_;
+  AddStoreSuffixSet addStoreSuffixes_;
+  std::uint32_t passwordReqCount_ = 1;
+  bool useDirOnlyEntries_ = false;
+  std::string rootDir_;
+
+  // Run-time state.
+  int errCode_ = 0;
+  int engineErrCode_ = 0;
+  std::string lastMessage_;
+  int processedCount_ = 0;
+  bool unzipSideBusy_ = false;
+  bool zipSideBusy_ = false;
+  bool cancel_ = false;
+  int batchTotalSize_ = 0;
+  WindowHandle ownerWindow_ = nullptr;
+  EngineBinding unzipEngine_;
+  EngineBinding zipEngine_;
+  int lastPasswordChoice_ = 0;
+  void* currentCommandRecord_ = nullptr;  // the record of the running engine command
+  int busyCursorCount_ = 0;
+  CursorShape savedCursor_ = CursorShape::Default;
+  DirectoryState directory_;
+  DriveState drive_;
+  ArchiveRewriteState rewrite_;
+
+  // Owned objects. The destructor frees ZipStream, SFXIcon and the entries in
+  // that order; FSpecArgsExcl, FSpecArgs and the directory list then go with the
+  // members, in the reverse of their order here.
+  std::vector<std::unique_ptr<ZipDirEntry>> dirEntries_;
+  StringList fSpecArgs_;
+  StringList fSpecArgsExcl_;
+  TIcon sfxIcon_;
+  std::unique_ptr<TZipStream> zipStream_;
+};
+
+}  // namespace zipbuilder
