@@ -113,6 +113,8 @@ inline constexpr std::size_t EngineCallbackCommentOffset = 256;
 // The most the component writes into the text area, terminating zero excluded.
 inline constexpr std::size_t EngineCallbackMaximumAnswer = 512;
 inline constexpr std::size_t EngineCallbackMaximumComment = 511;
+static_assert(EngineCallbackTextSize > EngineCallbackMaximumAnswer);
+static_assert(EngineCallbackTextSize > EngineCallbackCommentOffset + EngineCallbackMaximumComment);
 
 // Owned and filled by the engine; the component reads it and writes its answers
 // into Value1, Value2, Text and, to stop password requests, Action.
