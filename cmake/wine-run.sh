@@ -14,9 +14,11 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # and no menu entries for the desktop.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 # Wine's recycle bin is the freedesktop.org Trash under XDG_DATA_HOME, read from the
-# Unix environment when a program starts. Tests must never fill the user's own.
+# Unix environment when a program starts. Tests must never fill the user's own. Wine
+# creates Trash/ but not the folder above it, and without a Trash it deletes for good.
 export XDG_DATA_HOME="$WINEPREFIX/xdg-data"
 export XDG_CONFIG_HOME="$WINEPREFIX/xdg-config"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 
 ready_mark="$WINEPREFIX/.zipbuilder-ready"
 if [ ! -e "$ready_mark" ]; then
