@@ -371,7 +371,10 @@ class HiveParser {
   std::size_t lineIndex_ = 0;
 };
 
+// A file is taken as unchanged while its inode, time and size stay: Wine saves a
+// hive by renaming a new file over it, so the inode alone tells most saves apart.
 struct CachedHive {
+  ino_t inode = 0;
   std::int64_t modifiedNanoseconds = 0;
   std::int64_t size = -1;
   std::shared_ptr<const Hive> hive;
@@ -433,7 +436,8 @@ std::shared_ptr<const Hive> LoadHive(RegistryRoot root) {
   const std::int64_t modified = std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec;
   const std::lock_guard lock(cacheMutex);
   CachedHive& cached = cache[path];
-  if (cached.hive && cached.modifiedNanoseconds == modified && cached.size == status.st_size) {
+  if (cached.hive && cached.inode == status.st_ino && cached.modifiedNanoseconds == modified &&
+      cached.size == status.st_size) {
     return cached.hive;
   }
   std::ifstream file(path, std::ios::binary);
@@ -442,7 +446,8 @@ std::shared_ptr<const Hive> LoadHive(RegistryRoot root) {
   }
   std::ostringstream contents;
   contents << file.rdbuf();
-  cached = CachedHive{modified, status.st_size, std::make_shared<const Hive>(Hive::Parse(contents.str()))};
+  auto hive = std::make_shared<const Hive>(Hive::Parse(contents.str()));
+  cached = CachedHive{status.st_ino, modified, status.st_size, std::move(hive)};
   return cached.hive;
 }
 
