@@ -1,0 +1,18 @@
+// The few console operations the tool needs, implemented once per system
+// (terminal_posix.cpp, terminal_win32.cpp; the build picks one).
+#pragma once
+
+#include <cstdint>
+
+namespace tools {
+
+enum class Echo : std::uint8_t { On, Off };
+
+// True when standard input is an interactive terminal (a console on Windows).
+[[nodiscard]] bool StandardInputIsTerminal();
+
+// Turns the echo of typed characters on standard input on or off; does nothing
+// when standard input is not a terminal.
+void SetStandardInputEcho(Echo echo);
+
+}  // namespace tools
