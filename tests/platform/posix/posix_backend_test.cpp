@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
 #include "platform/text.h"
@@ -85,6 +86,47 @@ TEST(PosixFiles, ReadOnlyAttributeIsTheWritePermission) {
   ASSERT_TRUE(SetFileAttributes(scratch.PathOf("a.txt"), file_attribute::Normal));
   ASSERT_EQ(stat(scratch.PathOf("a.txt").c_str(), &status), 0);
   EXPECT_NE(status.st_mode & S_IWUSR, 0u);
+}
+
+// Windows refuses to write or delete a read-only file whoever asks; so does the
+// backend, also for root, whom the POSIX permissions would let through.
+TEST(PosixFiles, ReadOnlyFileIsRefusedForWritingEvenToRoot) {
+  const platform_test::ScratchFolder scratch;
+  scratch.WriteFile("a.txt", "keep");
+  scratch.WriteFile("other.txt", "replacement");
+  const std::string path = scratch.PathOf("a.txt");
+  ASSERT_TRUE(SetFileAttributes(path, file_attribute::ReadOnly));
+  EXPECT_EQ(CreateFile(path, FileAccess::Write, FileShare::None, FileCreation::OpenExisting), InvalidFileHandle);
+  EXPECT_EQ(GetLastError(), win32_error::AccessDenied);
+  EXPECT_EQ(CreateFile(path, FileAccess::ReadWrite, FileShare::None, FileCreation::CreateAlways), InvalidFileHandle);
+  EXPECT_FALSE(MoveFile(scratch.PathOf("other.txt"), path, MoveMode::ReplaceExisting));
+  EXPECT_EQ(GetLastError(), win32_error::AccessDenied);
+  EXPECT_EQ(scratch.ReadFile("a.txt"), "keep");
+  EXPECT_TRUE(scratch.Exists("other.txt"));
+}
+
+TEST(PosixFiles, DateCannotBeSetThroughAReadHandle) {
+  const platform_test::ScratchFolder scratch;
+  scratch.WriteFile("a.txt", "x");
+  const FileHandle reader = CreateFile(scratch.PathOf("a.txt"), FileAccess::Read, FileShare::Read,
+                                       FileCreation::OpenExisting);
+  ASSERT_NE(reader, InvalidFileHandle);
+  EXPECT_FALSE(SetFileDosDateTime(reader, (23u << 9 | 3u << 5 | 30u) << 16));
+  EXPECT_EQ(GetLastError(), win32_error::AccessDenied);
+  EXPECT_TRUE(CloseHandle(reader));
+  EXPECT_FALSE(CloseHandle(InvalidFileHandle));
+}
+
+TEST(PosixDrives, LabelSetIsReadBack) {
+  platform_test::TestMachine machine;
+  const platform_test::ScratchFolder drive;
+  std::string reason;
+  ASSERT_TRUE(machine.MapDrive('A', drive.Path(), "", reason)) << reason;
+  ASSERT_TRUE(SetVolumeLabel("A:\\", "PKBACK# 002"));
+  VolumeInformation volume;
+  ASSERT_TRUE(GetVolumeInformation("a:\\", volume));
+  EXPECT_EQ(volume.label, "PKBACK# 002");
+  EXPECT_EQ(volume.serialNumber, 0u) << "no serial file";
 }
 
 }  // namespace
