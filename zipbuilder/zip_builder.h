@@ -106,6 +106,13 @@ class TZipBuilder {
   TZipBuilder(const TZipBuilder&) = delete;
   TZipBuilder& operator=(const TZipBuilder&) = delete;
 
+  // The component's name in its owner form (e.g. "ZipBuilder1") and a number
+  // free for the owner's use, as every toolkit component has.
+  [[nodiscard]] const std::string& Name() const { return name_; }
+  void SetName(std::string_view value) { name_ = value; }
+  [[nodiscard]] std::intptr_t Tag() const { return tag_; }
+  void SetTag(std::intptr_t value) { tag_ = value; }
+
   // Set by the form designer; in design mode ZipFileName does not list the archive.
   [[nodiscard]] ComponentMode Mode() const { return mode_; }
   void SetMode(ComponentMode mode) { mode_ = mode; }
@@ -343,6 +350,8 @@ class TZipBuilder {
   std::unique_ptr<Toolkit> ownedToolkit_;
   Toolkit& toolkit_;
   ComponentMode mode_ = ComponentMode::Running;
+  std::string name_;
+  std::intptr_t tag_ = 0;
 
   // Published properties; the owned lists, icon and stream are further down.
   bool verbose_ = false;

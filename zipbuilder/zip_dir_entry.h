@@ -15,7 +15,9 @@ static_assert(std::endian::native == std::endian::little,
               "the entry fields are filled by copying little-endian archive bytes");
 
 // Bytes 4 to 45 of a central directory header, in the same order and widths, so
-// that one copy of those 42 bytes fills every field. Packed because of that copy.
+// that one copy of those 42 bytes fills every field. Packed because of that copy;
+// so read and write the fields by value and never bind a reference or pointer to
+// one (EXPECT_EQ, std::min, out parameters): it may be misaligned.
 #pragma pack(push, 1)
 struct CentralHeaderFields {
   std::uint8_t VersionMadeBy;  // version number
