@@ -24,13 +24,13 @@ AddStoreSuffixSet AllStoreSuffixesButExe() {
 }  // namespace
 
 TZipBuilder::TZipBuilder() : ownedToolkit_(std::make_unique<HeadlessToolkit>()), toolkit_(*ownedToolkit_) {
-  ownerWindow_ = toolkit_.ApplicationWindow();
-  addStoreSuffixes_ = AllStoreSuffixesButExe();
-  zipStream_ = std::make_unique<TZipStream>();
-  versionInfo_ = ComponentVersionText;
+  CompleteConstruction();
 }
 
-TZipBuilder::TZipBuilder(Toolkit& toolkit) : toolkit_(toolkit) {
+TZipBuilder::TZipBuilder(Toolkit& toolkit) : toolkit_(toolkit) { CompleteConstruction(); }
+
+// The defaults that need more than a member initialiser, in construction order.
+void TZipBuilder::CompleteConstruction() {
   ownerWindow_ = toolkit_.ApplicationWindow();
   addStoreSuffixes_ = AllStoreSuffixesButExe();
   zipStream_ = std::make_unique<TZipStream>();

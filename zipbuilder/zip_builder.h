@@ -339,6 +339,7 @@ class TZipBuilder {
  private:
   friend class TZipBuilderTestAccess;
 
+  void CompleteConstruction();
   [[nodiscard]] EngineBinding& Binding(EngineKind engine);
   void LoadEngine(EngineKind engine);
   void UnloadEngine(EngineKind engine);
