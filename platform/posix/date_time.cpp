@@ -3,6 +3,8 @@
 
 #include <ctime>
 
+#include "platform/posix/local_time.h"
+
 namespace platform {
 
 SystemTime GetLocalTime() {
@@ -10,16 +12,7 @@ SystemTime GetLocalTime() {
   clock_gettime(CLOCK_REALTIME, &now);
   tm local{};
   localtime_r(&now.tv_sec, &local);
-  SystemTime time;
-  time.year = static_cast<std::uint16_t>(local.tm_year + 1900);
-  time.month = static_cast<std::uint16_t>(local.tm_mon + 1);
-  time.dayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
-  time.day = static_cast<std::uint16_t>(local.tm_mday);
-  time.hour = static_cast<std::uint16_t>(local.tm_hour);
-  time.minute = static_cast<std::uint16_t>(local.tm_min);
-  time.second = static_cast<std::uint16_t>(local.tm_sec);
-  time.milliseconds = static_cast<std::uint16_t>(now.tv_nsec / 1'000'000);
-  return time;
+  return posix::SystemTimeFromLocal(local, static_cast<std::uint16_t>(now.tv_nsec / 1'000'000));
 }
 
 std::int64_t GetUnixTime() {

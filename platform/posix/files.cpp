@@ -21,6 +21,7 @@
 
 #include "platform/date_time.h"
 #include "platform/posix/last_error.h"
+#include "platform/posix/local_time.h"
 #include "platform/posix/path_mapping.h"
 #include "platform/write_faults.h"
 
@@ -313,14 +314,7 @@ bool GetFileDosDateTime(FileHandle file, std::uint32_t& dosDateTime) {
   }
   tm local{};
   localtime_r(&status.st_mtime, &local);
-  SystemTime time;
-  time.year = static_cast<std::uint16_t>(local.tm_year + 1900);
-  time.month = static_cast<std::uint16_t>(local.tm_mon + 1);
-  time.day = static_cast<std::uint16_t>(local.tm_mday);
-  time.hour = static_cast<std::uint16_t>(local.tm_hour);
-  time.minute = static_cast<std::uint16_t>(local.tm_min);
-  time.second = static_cast<std::uint16_t>(local.tm_sec);
-  dosDateTime = SystemTimeToDosDateTime(time);
+  dosDateTime = SystemTimeToDosDateTime(posix::SystemTimeFromLocal(local, 0));
   return true;
 }
 

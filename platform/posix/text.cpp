@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/posix/utf8.h"
+
 namespace platform {
 
 namespace {
@@ -31,24 +33,6 @@ constexpr std::array<char16_t, 128> Cp437Upper = {
     0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
     0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
-
-void AppendUtf8(std::string& text, char32_t codePoint) {
-  if (codePoint < 0x80) {
-    text.push_back(static_cast<char>(codePoint));
-  } else if (codePoint < 0x800) {
-    text.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-    text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else if (codePoint < 0x10000) {
-    text.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-    text.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else {
-    text.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-    text.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  }
-}
 
 // Decodes UTF-8; every byte that starts no valid sequence becomes U+FFFD.
 std::vector<char32_t> DecodeUtf8(std::string_view text) {
@@ -188,7 +172,7 @@ std::string OemToChar(std::string_view oemText) {
   text.reserve(oemText.size());
   for (const char byte : oemText) {
     const auto value = static_cast<unsigned char>(byte);
-    AppendUtf8(text, value < 0x80 ? char32_t{value} : char32_t{Cp437Upper[value - 0x80]});
+    posix::AppendUtf8(text, value < 0x80 ? char32_t{value} : char32_t{Cp437Upper[value - 0x80]});
   }
   return text;
 }

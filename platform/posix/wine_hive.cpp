@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "platform/posix/path_mapping.h"
+#include "platform/posix/utf8.h"
 
 namespace platform::posix {
 
@@ -19,24 +20,6 @@ namespace {
 
 constexpr std::string_view VersionLine = "WINE REGISTRY Version 2";
 constexpr std::uint32_t ReplacementCharacter = 0xFFFD;
-
-void AppendUtf8(std::string& text, std::uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    text.push_back(static_cast<char>(codePoint));
-  } else if (codePoint < 0x800) {
-    text.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-    text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else if (codePoint < 0x10000) {
-    text.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-    text.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else {
-    text.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-    text.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  }
-}
 
 // Decodes one UTF-8 sequence at `position` (hand-edited hive files may hold raw
 // UTF-8); a byte that starts no valid sequence is taken as Latin-1.
