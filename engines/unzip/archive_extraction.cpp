@@ -192,6 +192,10 @@ Flow ArchiveExtraction::Run(std::int32_t& extracted) {
 }
 
 Flow ArchiveExtraction::MakeFolder(const SelectedEntry& selected) {
+  // "./", as some zippers store the folder they started from, is the base itself.
+  if (selected.path.verdict == shared::EntryPathVerdict::Empty) {
+    return Flow::Continue;
+  }
   if (selected.path.verdict != shared::EntryPathVerdict::Safe) {
     return channel_.Message(ErrorValue::UnsafeName, "Folder \"" + selected.name + "\" not created: " +
                                                         std::string(shared::DescribeVerdict(selected.path.verdict)));

@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Makes the archives the unzip engine tests read, with the zip tools of the host.
+
+Usage: make_fixtures.py OUTPUT_FOLDER
+
+OUTPUT_FOLDER/tree holds the files; each archive in OUTPUT_FOLDER holds that tree
+(archives whose names start with "utf8-" hold OUTPUT_FOLDER/utf8-tree instead).
+A tool that is missing is reported and its archives are left out; the tests that
+need them are skipped then. Runs at build time for both builds, so the Windows
+tests under Wine read archives made by the real tools too.
+"""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import zipfile
+
+PASSWORD = "secret"
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as file:
+        file.write(data)
+
+
+def make_tree(root):
+    generator = random.Random(1234)
+    write(os.path.join(root, "readme.txt"), b"Read me first.\r\n" * 20)
+    write(os.path.join(root, "empty.txt"), b"")
+    write(os.path.join(root, "docs", "guide.txt"), b"".join(b"Line %d of the guide.\n" % n for n in range(3000)))
+    write(os.path.join(root, "docs", "deep", "notes.md"), b"# Notes\n\nNothing yet.\n")
+    write(os.path.join(root, "bin", "noise.bin"), bytes(generator.getrandbits(8) for _ in range(200000)))
+
+
+def make_utf8_tree(root):
+    write(os.path.join(root, "caf\u00e9", "na\u00efve.txt"), "d\u00e9j\u00e0 vu\n".encode("utf-8"))
+    write(os.path.join(root, "plain.txt"), b"plain\n")
+
+
+def run(command, cwd):
+    tool = command[0]
+    if shutil.which(tool) is None:
+        print(f"make_fixtures: {tool} is not installed; its archives are left out", file=sys.stderr)
+        return
+    subprocess.run(command, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
+
+
+def python_zip(archive, root, compression):
+    with zipfile.ZipFile(archive, "w", compression) as output:
+        for folder, _, files in sorted(os.walk(root)):
+            for name in sorted(files):
+                path = os.path.join(folder, name)
+                output.write(path, os.path.relpath(path, root))
+
+
+def main():
+    output = os.path.abspath(sys.argv[1])
+    shutil.rmtree(output, ignore_errors=True)
+    tree = os.path.join(output, "tree")
+    utf8_tree = os.path.join(output, "utf8-tree")
+    make_tree(tree)
+    make_utf8_tree(utf8_tree)
+
+    run(["zip", "-q", "-r", "-0", os.path.join(output, "infozip-stored.zip"), "."], tree)
+    run(["zip", "-q", "-r", "-9", os.path.join(output, "infozip-deflated.zip"), "."], tree)
+    run(["zip", "-q", "-r", "-P", PASSWORD, os.path.join(output, "infozip-encrypted.zip"), "."], tree)
+    run(["7z", "a", "-tzip", "-bd", os.path.join(output, "7z.zip"), "."], tree)
+    run(["bsdtar", "--format", "zip", "-cf", os.path.join(output, "bsdtar.zip"), "."], tree)
+    python_zip(os.path.join(output, "python-stored.zip"), tree, zipfile.ZIP_STORED)
+    python_zip(os.path.join(output, "python-deflated.zip"), tree, zipfile.ZIP_DEFLATED)
+    python_zip(os.path.join(output, "utf8-python.zip"), utf8_tree, zipfile.ZIP_DEFLATED)
+    # bsdtar writes streamed entries with data descriptors when reading a pipe-like source.
+    run(["bsdtar", "--format", "zip", "-cf", os.path.join(output, "utf8-bsdtar.zip"), "."], utf8_tree)
+
+
+if __name__ == "__main__":
+    main()
