@@ -103,10 +103,9 @@ DecodeResult InflateWhole(const EntryShape& shape, StoredBytesSource& source,
     case shared::WholeInflateResult::OutOfMemory:
       return DecodeResult{DecodeOutcome::OutOfMemory, 0};
   }
+  // The sink gets the bytes whatever their CRC: keeping a damaged file is the
+  // caller's decision, taken after the mismatch is reported.
   const std::uint32_t foundCrc = shared::UpdateCrc32(0, output);
-  if (foundCrc != shape.expectedCrc) {
-    return DecodeResult{DecodeOutcome::CrcMismatch, foundCrc};
-  }
   if (direct) {
     return progress(shape.uncompressedSize) == Flow::Stop ? DecodeResult{DecodeOutcome::Stopped, 0}
                                                           : Finished(foundCrc, shape.expectedCrc);

@@ -3,9 +3,11 @@
 //
 // Guarantees: never more than the declared uncompressed size reaches the sink; the
 // outcome is Complete only when exactly that size came out and its CRC-32 is the
-// expected one. Entries up to WholeEntryLimit (both sizes) are decoded in one
-// piece by the whole-buffer decoder; larger ones stream in fixed chunks, so memory
-// stays bounded whatever the entry size.
+// expected one. On a CRC mismatch the sink has received every decoded byte, so
+// that a caller who keeps the damaged file gets all of it. Entries up to
+// WholeEntryLimit (both sizes) are decoded in one piece by the whole-buffer
+// decoder; larger ones stream in fixed chunks, so memory stays bounded whatever
+// the entry size.
 #pragma once
 
 #include <cstdint>
