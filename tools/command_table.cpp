@@ -4,19 +4,21 @@
 
 #include <array>
 
+#include "tools/command_list.h"
+
 namespace tools {
 
 namespace {
 
 constexpr std::array CommandRows{
-    CommandDescription{"list", "ARCHIVE", "show the entries of an archive", nullptr},
+    CommandDescription{"list", "[--json] [--dirs] ARCHIVE", "show the entries of an archive", RunListCommand},
     CommandDescription{"extract", "ARCHIVE FOLDER [SPEC...]", "extract entries into a folder", nullptr},
     CommandDescription{"test", "ARCHIVE [SPEC...]", "check entries without writing them", nullptr},
     CommandDescription{"add", "ARCHIVE SPEC...", "add files to an archive", nullptr},
     CommandDescription{"delete", "ARCHIVE SPEC...", "delete entries from an archive", nullptr},
     CommandDescription{"rename", "ARCHIVE OLD NEW [OLD NEW...]", "rename entries", nullptr},
     CommandDescription{"copy", "SOURCE DESTINATION SPEC...", "copy entries between archives", nullptr},
-    CommandDescription{"comment", "ARCHIVE [TEXT]", "show or set the archive comment", nullptr},
+    CommandDescription{"comment", "ARCHIVE [--set TEXT]", "show or set the archive comment", nullptr},
     CommandDescription{"sfx", "ARCHIVE", "turn an archive into a self-extracting program", nullptr},
     CommandDescription{"unsfx", "PROGRAM", "turn a self-extracting program back into an archive", nullptr},
     CommandDescription{"join", "LAST-PART OUTPUT", "join a spanned archive into one file", nullptr},

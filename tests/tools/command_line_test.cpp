@@ -89,7 +89,10 @@ TEST(ExitCodeMapping, UsageFailureShowsTheSubcommandsUsage) {
   std::ostringstream err;
   CommandContext context{{}, out, err, toolkit};
   EXPECT_EQ(FailWithUsage(context, "list", "missing ARCHIVE"), ExitCode::UsageError);
-  EXPECT_EQ(err.str(), "zipbuilder: missing ARCHIVE\nusage: zipbuilder list ARCHIVE\n  show the entries of an archive\n");
+  EXPECT_EQ(err.str(),
+            "zipbuilder: missing ARCHIVE\n"
+            "usage: zipbuilder list [--json] [--dirs] ARCHIVE\n"
+            "  show the entries of an archive\n");
 }
 
 }  // namespace
