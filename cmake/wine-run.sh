@@ -2,10 +2,18 @@
 # Runs a Windows program of the cross build under Wine with the build tree's own prefix.
 # Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
 #
-# The first run creates the prefix (wineboot, 8 to 20 seconds). CTest starts test
-# programs in parallel, so the creation is serialised with a lock and each waiter
-# checks again once it holds it; a half-created prefix is never used.
-set -eu
+# CTest runs every test case as a program of its own, so what matters is the cost of
+# a Wine start:
+# - The first run creates the prefix (wineboot, 8 to 20 seconds). CTest starts test
+#   programs in parallel, so the creation is serialised with a lock and each waiter
+#   checks again once it holds it; a half-created prefix is never used.
+# - Wine's server normally ends with the last program, and the next program then
+#   boots a new session (about 2 seconds). A server that lingers for a few seconds
+#   keeps one session for a whole test run (about 0.1 second a program).
+# - The session's system processes inherit the output of the program that started
+#   them and hold it open while they live; CTest would wait for them to end. So the
+#   program writes into files that are copied out once it ends.
+set -u
 WINEPREFIX="$1"
 shift
 export WINEPREFIX
@@ -18,15 +26,27 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe
 # creates Trash/ but not the folder above it, and without a Trash it deletes for good.
 export XDG_DATA_HOME="$WINEPREFIX/xdg-data"
 export XDG_CONFIG_HOME="$WINEPREFIX/xdg-config"
-mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" || exit 1
+
+session_linger_seconds=10
 
 ready_mark="$WINEPREFIX/.zipbuilder-ready"
 if [ ! -e "$ready_mark" ]; then
-  mkdir -p "$(dirname "$WINEPREFIX")"
   flock "$WINEPREFIX.lock" sh -c '
     [ -e "$1" ] && exit 0
-    wineboot --init >/dev/null 2>&1
-    wineserver --wait
-    touch "$1"' create-prefix "$ready_mark"
+    wineboot --init >/dev/null 2>&1 && wineserver --wait && touch "$1"' create-prefix "$ready_mark" || {
+    echo "wine-run.sh: could not create the Wine prefix $WINEPREFIX" >&2
+    exit 1
+  }
 fi
-exec wine "$@"
+
+# Fails harmlessly when a server for this prefix already runs.
+wineserver -p"$session_linger_seconds" </dev/null >/dev/null 2>&1
+
+output=$(mktemp) && errors=$(mktemp) || exit 1
+trap 'rm -f "$output" "$errors"' EXIT
+wine "$@" >"$output" 2>"$errors"
+status=$?
+cat "$output"
+cat "$errors" >&2
+exit $status
