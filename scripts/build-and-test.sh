@@ -32,6 +32,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release --parallel "$jobs"
 step "Native tests"
 with_display ctest --preset release
+scripts/run-fuzzer.sh
 
 step "Windows build"
 cmake --preset windows >/dev/null

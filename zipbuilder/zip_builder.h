@@ -11,6 +11,11 @@
 //   engine version getters ......................... engine_versions.cpp
 //   engine loading and unloading ................... engine_loader.cpp
 //   directory reader (List, ClearEntryList) ........ directory_reader.cpp
+//   end record search (LocateEndRecord) ............ end_record_locator.cpp
+//   disks of a spanned set (SelectDisk, ...) ....... disk_selection.cpp
+//   drives and disk prompts (CheckDrive, ...) ...... drive_routines.cpp
+//   ArchiveComment (writing) ....................... archive_comment.cpp
+//   shared file routines (CopyWholeFile, ...) ...... file_routines.cpp
 //
 // Failures are reports, not exceptions to the caller: an operation that fails
 // sets ErrCode and LastMessage, shows a box unless Unattended, and raises
@@ -23,11 +28,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engines/engine_records.h"
+#include "platform/drives.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
 #include "zipbuilder/component_types.h"
@@ -36,6 +43,7 @@
 #include "zipbuilder/toolkit.h"
 #include "zipbuilder/zip_builder_error.h"
 #include "zipbuilder/zip_dir_entry.h"
+#include "zipbuilder/zip_records.h"
 #include "zipbuilder/zip_stream.h"
 
 namespace zipbuilder {
@@ -92,6 +100,35 @@ struct EngineBinding {
 
 enum class EngineKind : std::uint8_t { Unzip, Zip };
 enum class EngineVersionKind : std::uint8_t { Public, Private };
+
+class BufferedFileReader;
+
+// What LocateEndRecord does where it cannot go on: raise the EZipBuilder that
+// says why, or report 11002 for a file it cannot open and answer false.
+enum class EndRecordFailure : std::uint8_t { Raise, ReturnFalse };
+
+// Which of the two figures QueryDiskSpace refreshes (bit 0 free, bit 1 total).
+enum class DiskSpaceFigures : std::uint8_t { FreeSpace = 1, TotalSize = 2, Both = 3 };
+
+// Results of CopyWholeFile and CopyFileBytes.
+namespace copy_result {
+inline constexpr std::int32_t Success = 0;
+inline constexpr std::int32_t DestinationNotCreated = -1;
+inline constexpr std::int32_t WriteFailed = -2;
+inline constexpr std::int32_t SourceMissing = -3;
+inline constexpr std::int32_t DateNotSet = -4;
+inline constexpr std::int32_t SizeMismatch = -9;
+}  // namespace copy_result
+
+// Sets on fixed and network drives are numbered part files, which are picked,
+// never asked for.
+[[nodiscard]] constexpr bool HoldsPartFiles(platform::DriveType driveKind) {
+  return driveKind == platform::DriveType::Fixed || driveKind == platform::DriveType::Remote;
+}
+
+// RemoveFileOrRecycle's answer for a name that names no file; otherwise it
+// answers the shell's result, 0 on success.
+inline constexpr std::int32_t RemoveFileMissing = -1;
 
 class TZipBuilder {
  public:
@@ -301,6 +338,7 @@ class TZipBuilder {
   [[nodiscard]] int LastPasswordChoice() const { return lastPasswordChoice_; }
 
   [[nodiscard]] const DirectoryState& Directory() const { return directory_; }
+  [[nodiscard]] const DriveState& Drive() const { return drive_; }
 
   // ---------------------------------------------------------------------------
   // Operations
@@ -312,6 +350,11 @@ class TZipBuilder {
 
   // Frees every entry of DirEntries and empties the list.
   void ClearEntryList();
+
+  // Copies the file `source` to `destination` (which is replaced, by HowToDelete)
+  // and gives the copy the source's date. Answers a copy_result value; on any
+  // failure but DateNotSet the destination is deleted again.
+  [[nodiscard]] std::int32_t CopyWholeFile(std::string_view source, std::string_view destination);
 
   // Loading policy: an operation loads an engine only when it is not loaded and
   // unloads it at its end only when it loaded it. Success shows as a non-null handle.
@@ -345,6 +388,63 @@ class TZipBuilder {
   void UnloadEngine(EngineKind engine);
   [[nodiscard]] int QueryEngineVersion(EngineKind engine, EngineVersionKind kind);
   void ShowReportBox(const std::string& text);
+
+  // ---------------------------------------------------------------------------
+  // The directory reader and the routines it shares with the archive-rewriting
+  // and spanning operations.
+  // ---------------------------------------------------------------------------
+
+  // List's work once it knows there is a file; raises EZipBuilder and others.
+  void ReadDirectory();
+  // Reads `entryCount` central headers from ArchiveHandle, which stands at the
+  // directory's start, into DirEntries.
+  void ReadCentralHeaders(const EndRecord& endRecord);
+  [[nodiscard]] std::unique_ptr<ZipDirEntry> ReadCentralHeader(BufferedFileReader& reader,
+                                                               const EndRecord& endRecord);
+  // Decodes an entry's name or comment into the ANSI code page.
+  [[nodiscard]] std::string EntryTextToAnsi(std::string_view stored, std::uint16_t flags) const;
+  void CloseArchiveHandle();
+
+  // Opens WorkFileName into ArchiveHandle (left open, also on failure), finds the
+  // end record and sets EndRecordOffset, ArchiveEnd, ArchiveFileSize and RawComment.
+  [[nodiscard]] bool LocateEndRecord(EndRecord& endRecord, EndRecordFailure failure);
+  // The garbage test and RawComment for an end record found at `position` of the
+  // last `window` bytes of the file.
+  void AcceptSearchedEndRecord(std::span<const std::uint8_t> window, std::size_t position,
+                               EndRecord& endRecord);
+  [[nodiscard]] int DiskNumberOfLabel() const;
+
+  // Closes ArchiveHandle and has the user supply disk `diskNumber` (0-based), or
+  // picks its part file, and opens it into ArchiveHandle.
+  void SelectDisk(int diskNumber);
+  // Whether the disk in the drive (or the part file) is CurrentDisk; on fixed and
+  // network drives it names WorkFileName after the part file and says yes.
+  [[nodiscard]] bool IsExpectedDisk(platform::DriveType driveKind);
+
+  // Refreshes DiskFreeSpace and/or DiskTotalSize of WorkDrive.
+  void QueryDiskSpace(DiskSpaceFigures figures);
+  // Validates WorkDrive and reads its label, serial and sizes; raises 11003 and
+  // 11004 for a drive that does not exist.
+  [[nodiscard]] bool CheckDrive();
+  // Makes sure a usable disk is in WorkDrive, asking as often as needed (or once
+  // more when ForceDiskPrompt is set); answers the drive type.
+  [[nodiscard]] platform::DriveType AskForDisk();
+  // The question of a disk prompt; while a set is written it also estimates LastDiskNumber.
+  [[nodiscard]] std::string DiskPromptText();
+  [[nodiscard]] std::string WritingDiskPromptText();
+  [[nodiscard]] DialogAnswer AskUserForDisk(const std::string& question);
+
+  // A unique name in TempDir (or the system's temporary folder) with `extension`;
+  // empty when none can be made.
+  [[nodiscard]] std::string NewTempFileName(std::string_view prefix, std::string_view extension);
+  // Copies `count` bytes (all the rest when negative) between the current
+  // positions of two files; copy_result::Success or WriteFailed.
+  [[nodiscard]] std::int32_t CopyFileBytes(platform::FileHandle source, platform::FileHandle destination,
+                                           std::int64_t count);
+  // Deletes a file, to the recycle bin under htdAllowUndo; RemoveFileMissing when
+  // there is no such file, else the shell's result.
+  [[nodiscard]] std::int32_t RemoveFileOrRecycle(std::string_view fileName, DeleteOpts howToDelete);
+  [[nodiscard]] std::int32_t CopyExistingFile(std::string_view source, std::string_view destination);
 
   // The toolkit: owned when the component was built without one. Declared first
   // so that it is there for every other member and gone last.
