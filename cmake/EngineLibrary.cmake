@@ -17,7 +17,11 @@ function(zipbuilder_add_engine_library file_name)
     OUTPUT_NAME ${target}
     SUFFIX "${extension}"
     RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin
-    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin
+    # Nothing links against an engine, but the Windows linker still writes an import
+    # library; named after the target, it stays unique when several targets give
+    # their DLLs one file name in different folders.
+    ARCHIVE_OUTPUT_NAME ${target})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${target} PRIVATE zipbuilder_warnings)
   if(WIN32)

@@ -47,16 +47,12 @@ DWORD ShareMode(FileShare share) {
   return 0;
 }
 
-// GetCurrentDirectoryA and GetFullPathNameA share this protocol: called with a
-// too-small buffer they return the size needed, terminating zero included.
+// The ANSI forms of GetCurrentDirectory and GetFullPathName handle at most MAX_PATH
+// characters; a longer result is a failure.
 template <typename Query>
-std::string QueryGrowingText(Query query) {
-  std::string text(MAX_PATH, '\0');
-  DWORD length = query(static_cast<DWORD>(text.size()), text.data());
-  if (length >= text.size()) {
-    text.assign(length, '\0');
-    length = query(static_cast<DWORD>(text.size()), text.data());
-  }
+std::string QueryPathText(Query query) {
+  std::string text(MAX_PATH + 1, '\0');
+  const DWORD length = query(static_cast<DWORD>(text.size()), text.data());
   if (length == 0 || length >= text.size()) {
     return {};
   }
@@ -187,7 +183,7 @@ bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
 }
 
 std::string GetCurrentDirectory() {
-  return QueryGrowingText([](DWORD size, char* buffer) { return ::GetCurrentDirectoryA(size, buffer); });
+  return QueryPathText([](DWORD size, char* buffer) { return ::GetCurrentDirectoryA(size, buffer); });
 }
 
 bool SetCurrentDirectory(std::string_view path) {
@@ -197,7 +193,7 @@ bool SetCurrentDirectory(std::string_view path) {
 
 std::string GetFullPathName(std::string_view path) {
   const std::string pathText(path);
-  return QueryGrowingText(
+  return QueryPathText(
       [&pathText](DWORD size, char* buffer) { return ::GetFullPathNameA(pathText.c_str(), size, buffer, nullptr); });
 }
 

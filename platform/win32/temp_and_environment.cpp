@@ -48,18 +48,15 @@ std::string ExpandEnvironmentStrings(std::string_view text) {
 
 std::optional<std::string> GetEnvironmentVariable(std::string_view name) {
   const std::string nameText(name);
-  ::SetLastError(ERROR_SUCCESS);
+  // The size needed counts the terminating zero, so an empty value answers 1 and
+  // only a missing variable answers 0.
   const DWORD needed = ::GetEnvironmentVariableA(nameText.c_str(), nullptr, 0);
   if (needed == 0) {
-    // An empty value also reports 0, but leaves the last error alone.
-    if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
-      return std::nullopt;
-    }
-    return std::string{};
+    return std::nullopt;
   }
   std::string value(needed, '\0');
   const DWORD length = ::GetEnvironmentVariableA(nameText.c_str(), value.data(), needed);
-  if (length == 0 || length >= needed) {
+  if (length >= needed) {
     return std::nullopt;
   }
   value.resize(length);

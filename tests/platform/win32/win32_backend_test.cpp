@@ -1,5 +1,6 @@
-// Behaviour of the Win32 backend that the shared platform suite cannot see: how it
-// finds a drive's root for the volume API, and its own wrapping of the API's results.
+// What the Win32 backend adds to the API it wraps, beyond the shared suite: how it
+// finds a drive's root for the volume API, and how it tells an empty environment
+// value from a missing one (both read back as length 0 from the API).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,44 +8,55 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
+#include "tests/platform/test_machine.h"
 
 namespace {
 
-std::string CurrentDriveRoot() {
-  return platform::GetCurrentDirectory().substr(0, 3);
+using namespace platform;
+
+TEST(Win32Drives, RelativeAndEmptyPathsAnswerForTheCurrentDrive) {
+  const std::string currentFolder = GetCurrentDirectory();
+  ASSERT_GE(currentFolder.size(), 3u);
+  const std::string root = currentFolder.substr(0, 3);
+  const DriveType rootType = GetDriveType(root);
+  ASSERT_NE(rootType, DriveType::NoRootDirectory);
+
+  EXPECT_EQ(GetDriveType("relative\\name.zip"), rootType);
+  EXPECT_EQ(GetDriveType(""), rootType);
+  DiskSpace ofRelative;
+  DiskSpace ofRoot;
+  ASSERT_TRUE(GetDiskFreeSpaceEx("relative\\name.zip", ofRelative));
+  ASSERT_TRUE(GetDiskFreeSpaceEx(root, ofRoot));
+  EXPECT_EQ(ofRelative.totalBytes, ofRoot.totalBytes);
 }
 
-TEST(Win32Drives, AnyPathOnADriveAnswersForThatDrivesRoot) {
-  const std::string root = CurrentDriveRoot();
-  const platform::DriveType rootType = platform::GetDriveType(root);
-  ASSERT_NE(rootType, platform::DriveType::NoRootDirectory);
-
-  EXPECT_EQ(platform::GetDriveType(root + "no such folder\\file.zip"), rootType);
-  EXPECT_EQ(platform::GetDriveType("relative\\name.zip"), rootType);
-  EXPECT_EQ(platform::GetDriveType(""), rootType);
-}
-
-TEST(Win32Drives, FreeSpaceOfAFolderIsThatOfItsDrive) {
-  const std::string folder = platform::GetTempPath();
-  platform::DiskSpace ofFolder;
-  platform::DiskSpace ofRoot;
-  ASSERT_TRUE(platform::GetDiskFreeSpaceEx(folder, ofFolder));
-  ASSERT_TRUE(platform::GetDiskFreeSpaceEx(folder.substr(0, 3), ofRoot));
-
-  EXPECT_GT(ofFolder.totalBytes, 0u);
-  EXPECT_EQ(ofFolder.totalBytes, ofRoot.totalBytes);
-  EXPECT_LE(ofFolder.freeBytesAvailableToCaller, ofFolder.totalBytes);
-}
-
-TEST(Win32Drives, UnusedLetterHasNoRootDirectory) {
-  const std::uint32_t drives = platform::GetLogicalDrives();
-  for (char letter = 'Z'; letter >= 'D'; --letter) {
-    if ((drives & (1u << (letter - 'A'))) == 0) {
-      EXPECT_EQ(platform::GetDriveType(std::string{letter} + ":\\"), platform::DriveType::NoRootDirectory);
-      return;
-    }
+TEST(Win32Drives, LabelOfADriveNamedByAFileOnItIsWrittenAtTheRoot) {
+  platform_test::TestMachine machine;
+  const platform_test::ScratchFolder driveFolder;
+  std::string reason;
+  if (!machine.MapDrive('W', driveFolder.Path(), "floppy", reason)) {
+    GTEST_SKIP() << reason;
   }
-  GTEST_SKIP() << "every letter from D: to Z: is in use";
+  driveFolder.MakeFolder("sub");
+
+  ASSERT_TRUE(SetVolumeLabel("W:\\sub\\archive.zip", "PKBACK# 002"));
+  EXPECT_EQ(driveFolder.ReadFile(".windows-label"), "PKBACK# 002\n");
+  EXPECT_FALSE(driveFolder.Exists("sub\\.windows-label"));
+}
+
+class Win32Environment : public ::testing::Test {
+ protected:
+  ~Win32Environment() override { SetEnvironmentVariable(Name, std::nullopt); }
+
+  static constexpr const char* Name = "ZB_WIN32_BACKEND_TEST";
+};
+
+TEST_F(Win32Environment, EmptyValueIsPresentAndMissingValueIsNot) {
+  SetEnvironmentVariable(Name, std::string{});
+  EXPECT_EQ(GetEnvironmentVariable(Name), std::string{});
+
+  SetEnvironmentVariable(Name, std::nullopt);
+  EXPECT_EQ(GetEnvironmentVariable(Name), std::nullopt);
 }
 
 }  // namespace
