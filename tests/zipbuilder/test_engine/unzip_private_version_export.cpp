@@ -1,0 +1,5 @@
+// GetUnzDllPrivVersion of the scripted test engine; left out of the variant without it.
+#include "engines/engine_records.h"
+#include "tests/zipbuilder/test_engine/test_engine.h"
+
+extern "C" std::int32_t ENGINE_CALL GetUnzDllPrivVersion() { return test_engine::ConfiguredPrivateVersion(); }
