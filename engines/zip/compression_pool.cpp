@@ -1,0 +1,71 @@
+#include "engines/zip/compression_pool.h"
+
+#include <algorithm>
+
+namespace engines::zip {
+
+namespace {
+
+// More workers than this only add memory: the writer cannot keep up anyway.
+constexpr unsigned MostWorkers = 16;
+
+}  // namespace
+
+unsigned CompressionPool::DefaultWorkerCount() {
+  return std::clamp(std::thread::hardware_concurrency(), 1u, MostWorkers);
+}
+
+CompressionPool::CompressionPool(unsigned workerCount, int level) {
+  for (unsigned index = 0; index < std::max(workerCount, 1u); ++index) {
+    workers_.emplace_back([this, level] { Work(level); });
+  }
+}
+
+CompressionPool::~CompressionPool() {
+  {
+    const std::lock_guard guard(lock_);
+    stopping_ = true;
+    queue_.clear();
+  }
+  pending_.notify_all();
+  for (std::thread& worker : workers_) {
+    worker.join();
+  }
+}
+
+void CompressionPool::Submit(CompressionJob& job) {
+  {
+    const std::lock_guard guard(lock_);
+    queue_.push_back(&job);
+  }
+  pending_.notify_one();
+}
+
+void CompressionPool::WaitFor(CompressionJob& job) {
+  std::unique_lock guard(lock_);
+  finished_.wait(guard, [&job] { return job.done; });
+}
+
+void CompressionPool::Work(int level) {
+  WorkerCodecs codecs(level);
+  for (;;) {
+    CompressionJob* job = nullptr;
+    {
+      std::unique_lock guard(lock_);
+      pending_.wait(guard, [this] { return stopping_ || !queue_.empty(); });
+      if (stopping_) {
+        return;
+      }
+      job = queue_.front();
+      queue_.pop_front();
+    }
+    codecs.Run(*job);
+    {
+      const std::lock_guard guard(lock_);
+      job->done = true;
+    }
+    finished_.notify_all();
+  }
+}
+
+}  // namespace engines::zip

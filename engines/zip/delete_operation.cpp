@@ -1,0 +1,136 @@
+#include "engines/zip/delete_operation.h"
+
+#include <algorithm>
+
+#include "engines/shared/wildcard.h"
+#include "engines/zip/archive_output.h"
+#include "engines/zip/central_directory.h"
+#include "engines/zip/entry_copying.h"
+#include "engines/zip/existing_archive.h"
+#include "engines/zip/stored_names.h"
+
+namespace engines::zip {
+
+namespace {
+
+// Specifications arrive in the ANSI code page; names in the archive may be UTF-8
+// or OEM, so a specification is tried in the archive's encodings as well.
+std::vector<std::string> SpecificationForms(const ZipCommand& command) {
+  std::vector<std::string> forms;
+  for (const FileSpecification& specification : command.specifications) {
+    forms.push_back(specification.pattern);
+    for (const NameEncoding encoding : {NameEncoding::Utf8, NameEncoding::Oem}) {
+      std::string encoded = EncodeForArchive(specification.pattern, encoding).bytes;
+      if (encoded != specification.pattern) {
+        forms.push_back(std::move(encoded));
+      }
+    }
+  }
+  return forms;
+}
+
+class Deleter {
+ public:
+  Deleter(const ZipCommand& command, CallbackChannel& channel) : command_(command), channel_(channel) {}
+
+  std::int32_t Run() {
+    ArchiveProblem problem = ArchiveProblem::None;
+    std::optional<ExistingArchive> opened = ExistingArchive::Open(command_.archivePath, problem);
+    if (!opened) {
+      Report(problem == ArchiveProblem::Spanned || problem == ArchiveProblem::Zip64 ? ErrorValue::ArchiveUnsupported
+                                                                                       : ErrorValue::ArchiveUnreadable,
+             "Cannot delete from " + command_.archivePath + ": " + std::string(DescribeArchiveProblem(problem)));
+      return 0;
+    }
+    archive_.emplace(std::move(*opened));
+    const std::vector<bool> removed = Select();
+    const auto count = static_cast<std::int32_t>(std::count(removed.begin(), removed.end(), true));
+    if (count == 0) {
+      Report(ErrorValue::NothingMatched, "Nothing to delete: no entry of " + command_.archivePath + " matches");
+      return 0;
+    }
+    if (channel_.FileCount(static_cast<std::uint32_t>(count)) == Flow::Stop) {
+      return 0;
+    }
+    return Rewrite(removed) ? count : 0;
+  }
+
+ private:
+  void Report(ErrorValue error, const std::string& text) { static_cast<void>(channel_.Message(error, text)); }
+
+  std::vector<bool> Select() const {
+    const std::vector<std::string> forms = SpecificationForms(command_);
+    std::vector<bool> removed;
+    for (const ExistingEntry& entry : archive_->Entries()) {
+      const auto selects = [&entry](const std::string& pattern) { return SelectsEntry(pattern, entry.name); };
+      removed.push_back(std::any_of(forms.begin(), forms.end(), selects) &&
+                        std::none_of(command_.exclusions.begin(), command_.exclusions.end(), selects));
+    }
+    return removed;
+  }
+
+  bool Rewrite(const std::vector<bool>& removed) {
+    std::optional<ArchiveOutput> output = ArchiveOutput::Create(command_.archivePath, command_.tempFolder);
+    if (!output) {
+      Report(ErrorValue::WriteError, "Cannot create a temporary file for " + command_.archivePath);
+      return false;
+    }
+    if (!CopyPrefix(*archive_, *output)) {
+      Report(ErrorValue::ArchiveUnreadable, "Cannot read " + command_.archivePath);
+      return false;
+    }
+    std::vector<CentralEntry> directory;
+    const std::vector<ExistingEntry>& entries = archive_->Entries();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+      if (removed[index]) {
+        if (channel_.NewFile(entries[index].name, entries[index].header.uncompressedSize) == Flow::Stop) {
+          return false;
+        }
+        continue;
+      }
+      std::optional<CentralEntry> copied = CopyEntry(*archive_, entries[index], *output);
+      if (!copied) {
+        Report(ErrorValue::ArchiveUnreadable, "Cannot copy " + entries[index].name + " from " + command_.archivePath);
+        return false;
+      }
+      directory.push_back(std::move(*copied));
+    }
+    const std::string comment = command_.archiveComment.value_or(archive_->Comment());
+    if (WriteCentralDirectory(*output, directory, comment) == DirectoryOutcome::TooLarge) {
+      Report(ErrorValue::TooLarge, "The archive would pass the limits of a zip archive without Zip64");
+      return false;
+    }
+    std::optional<std::uint32_t> date;
+    if (command_.archiveDate == ArchiveDate::NewestEntry) {
+      date = NewestDateTime(directory);
+    }
+    archive_.reset();
+    if (!output->Commit(command_.oldArchive, date)) {
+      Report(ErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
+                                         std::to_string(output->Error()) + "); it is left as it was");
+      return false;
+    }
+    static_cast<void>(channel_.BatchEnd());
+    return true;
+  }
+
+  const ZipCommand& command_;
+  CallbackChannel& channel_;
+  std::optional<ExistingArchive> archive_;
+};
+
+}  // namespace
+
+bool SelectsEntry(std::string_view specification, std::string_view name) {
+  if (shared::MatchesWildcard(specification, name)) {
+    return true;
+  }
+  const bool folderEntry = !name.empty() && shared::IsFolderSeparator(name.back());
+  return folderEntry && shared::MatchesWildcard(specification, name.substr(0, name.size() - 1));
+}
+
+std::int32_t DeleteFromArchive(const ZipCommand& command, CallbackChannel& channel) {
+  return Deleter(command, channel).Run();
+}
+
+}  // namespace engines::zip

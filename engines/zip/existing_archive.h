@@ -1,0 +1,65 @@
+// The archive being added to or deleted from: its entries as the central
+// directory lists them, the bytes in front of its first entry (a self-extractor
+// stub, kept as it is) and its comment. Offsets are turned into positions in the
+// file, so an archive whose offsets count from its own start rather than the
+// file's (a stub put in front without adjusting them) is read correctly too.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engines/shared/zip_format.h"
+#include "platform/files.h"
+
+namespace engines::zip {
+
+struct ExistingEntry {
+  shared::zip_format::CentralHeader header;
+  std::string name;  // raw, as stored
+  std::string extra;
+  std::string comment;
+  std::int64_t localHeaderPosition = 0;  // in the file
+  std::int64_t storedLength = 0;         // local header, data and data descriptor
+};
+
+enum class ArchiveProblem { None, Unreadable, NotAnArchive, Spanned, Zip64, Damaged };
+
+class ExistingArchive {
+ public:
+  ExistingArchive() = default;
+  ~ExistingArchive();
+  ExistingArchive(ExistingArchive&& other) noexcept;
+  ExistingArchive& operator=(ExistingArchive&&) = delete;
+  ExistingArchive(const ExistingArchive&) = delete;
+  ExistingArchive& operator=(const ExistingArchive&) = delete;
+
+  [[nodiscard]] static std::optional<ExistingArchive> Open(std::string_view path, ArchiveProblem& problem);
+
+  [[nodiscard]] const std::vector<ExistingEntry>& Entries() const { return entries_; }
+  [[nodiscard]] std::int64_t PrefixLength() const { return prefixLength_; }
+  [[nodiscard]] const std::string& Comment() const { return comment_; }
+  // Reads exactly `into.size()` bytes at `position`; false on any shortfall.
+  [[nodiscard]] bool ReadAt(std::int64_t position, std::span<std::byte> into) const;
+
+ private:
+  [[nodiscard]] ArchiveProblem ReadDirectory();
+  [[nodiscard]] bool MeasureEntry(ExistingEntry& entry, std::int64_t directoryStart) const;
+
+  platform::FileHandle file_ = platform::InvalidFileHandle;
+  std::int64_t size_ = 0;
+  std::vector<ExistingEntry> entries_;
+  std::int64_t prefixLength_ = 0;
+  std::string comment_;
+};
+
+[[nodiscard]] std::string_view DescribeArchiveProblem(ArchiveProblem problem);
+
+// Entry names compared as the component and Windows compare them: "/" and "\"
+// alike, ASCII letters without regard to case.
+[[nodiscard]] bool SameEntryName(std::string_view left, std::string_view right);
+
+}  // namespace engines::zip

@@ -1,0 +1,40 @@
+// How a file's name becomes the name stored in the archive: relative, "/"
+// between folders, a trailing "/" for folders, never absolute, never a drive,
+// never "..", and encoded so that every reader decodes it alike.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engines/shared/path_sanitising.h"
+#include "engines/zip/command.h"
+
+namespace engines::zip {
+
+// `name` ("/" or "\" between folders) as it will be stored: components made safe
+// by the shared sanitising, joined by "/", a trailing "/" for a folder. Nothing,
+// with the verdict in `refusal`, when no safe name is left.
+[[nodiscard]] std::optional<std::string> SafeEntryName(std::string_view name, shared::EntryKind kind,
+                                                       shared::EntryPathVerdict& refusal);
+
+// One name component in the 8.3 form of MS-DOS, upper case: at most eight
+// characters, a dot and three more; characters DOS does not allow become "_".
+[[nodiscard]] std::string DosNameComponent(std::string_view component);
+
+// Every component of a "/"-separated name in its DOS form.
+[[nodiscard]] std::string DosName(std::string_view name);
+
+struct EncodedText {
+  std::string bytes;
+  bool utf8 = false;  // set general flag bit 11
+};
+
+// The engine's texts are ANSI. Stored names and comments are UTF-8 (flagged when
+// not plain ASCII), or the OEM code page when the caller asks for it.
+[[nodiscard]] EncodedText EncodeForArchive(std::string_view ansiText, NameEncoding encoding);
+
+[[nodiscard]] bool IsPlainAscii(std::string_view text);
+
+}  // namespace engines::zip

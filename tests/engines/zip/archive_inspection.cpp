@@ -1,0 +1,200 @@
+#include "tests/engines/zip/archive_inspection.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "engines/shared/crc32.h"
+#include "tests/engines/unzip/engine_harness.h"
+
+namespace engines::zip::testing {
+
+namespace zf = shared::zip_format;
+
+namespace {
+
+std::string TextAt(const std::vector<std::byte>& bytes, std::size_t offset, std::size_t length) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, length);
+}
+
+void CheckLocalHeader(const std::vector<std::byte>& bytes, InspectedEntry& entry, InspectedArchive& archive) {
+  const std::size_t offset = entry.central.localHeaderOffset;
+  const std::optional<zf::LocalHeader> local =
+      zf::ParseLocalHeader(std::span(bytes).subspan(std::min(offset, bytes.size())));
+  if (!local) {
+    archive.problems.push_back(entry.name + ": no local header at " + std::to_string(offset));
+    return;
+  }
+  entry.local = *local;
+  if (TextAt(bytes, offset + zf::LocalHeaderSize, local->nameLength) != entry.name) {
+    archive.problems.push_back(entry.name + ": the local header names another entry");
+  }
+  if (local->method != entry.central.method || local->flags != entry.central.flags ||
+      local->dosDateTime != entry.central.dosDateTime) {
+    archive.problems.push_back(entry.name + ": local and central headers disagree");
+  }
+  const bool descriptor = (local->flags & zf::general_flag::DataDescriptor) != 0;
+  if (!descriptor && (local->crc32 != entry.central.crc32 || local->compressedSize != entry.central.compressedSize ||
+                      local->uncompressedSize != entry.central.uncompressedSize)) {
+    archive.problems.push_back(entry.name + ": local sizes or CRC differ from the central ones");
+  }
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char character : text) {
+    quoted += character == '\'' ? std::string("'\\''") : std::string(1, character);
+  }
+  return quoted + "'";
+}
+
+int RunQuietly(const std::string& command) {
+  return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+std::string RunCapturing(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    return output;
+  }
+  char buffer[4096];
+  while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) {
+    output.append(buffer, got);
+  }
+  pclose(pipe);
+  return output;
+}
+
+constexpr const char* PythonReader = R"(
+import sys, zipfile, zlib
+z = zipfile.ZipFile(sys.argv[1])
+if len(sys.argv) > 2: z.setpassword(sys.argv[2].encode())
+bad = z.testzip()
+if bad is not None: print('BAD', bad)
+for i in z.infolist():
+    if not i.is_dir(): print('%08x %s' % (zlib.crc32(z.read(i)), i.filename))
+)";
+
+}  // namespace
+
+std::vector<std::string> InspectedArchive::Names() const {
+  std::vector<std::string> names;
+  for (const InspectedEntry& entry : entries) {
+    names.push_back(entry.name);
+  }
+  return names;
+}
+
+const InspectedEntry* InspectedArchive::Find(const std::string& name) const {
+  const auto found = std::find_if(entries.begin(), entries.end(), [&name](const auto& entry) { return entry.name == name; });
+  return found == entries.end() ? nullptr : &*found;
+}
+
+std::vector<std::byte> ReadBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto* start = reinterpret_cast<const std::byte*>(text.data());
+  return std::vector<std::byte>(start, start + text.size());
+}
+
+InspectedArchive Inspect(const std::filesystem::path& path) {
+  InspectedArchive archive;
+  const std::vector<std::byte> bytes = ReadBytes(path);
+  const std::optional<std::size_t> endPosition = zf::FindEndRecord(bytes);
+  if (!endPosition) {
+    archive.problems.push_back("no end record");
+    return archive;
+  }
+  const zf::EndRecord end = *zf::ParseEndRecord(std::span(bytes).subspan(*endPosition));
+  archive.comment = TextAt(bytes, *endPosition + zf::EndRecordSize, std::min<std::size_t>(end.commentLength, bytes.size() - *endPosition - zf::EndRecordSize));
+  if (std::size_t{end.directoryOffset} + end.directorySize != *endPosition) {
+    archive.problems.push_back("the central directory is not where the end record says");
+    return archive;
+  }
+  archive.firstLocalHeader = end.directoryOffset;
+  std::size_t offset = end.directoryOffset;
+  for (std::uint16_t index = 0; index < end.totalEntries; ++index) {
+    const std::optional<zf::CentralHeader> central = zf::ParseCentralHeader(std::span(bytes).subspan(offset));
+    if (!central) {
+      archive.problems.push_back("central header " + std::to_string(index) + " is missing");
+      return archive;
+    }
+    InspectedEntry entry;
+    entry.central = *central;
+    entry.name = TextAt(bytes, offset + zf::CentralHeaderSize, central->nameLength);
+    entry.comment = TextAt(bytes, offset + zf::CentralHeaderSize + central->nameLength + central->extraLength,
+                           central->commentLength);
+    CheckLocalHeader(bytes, entry, archive);
+    archive.firstLocalHeader = std::min(archive.firstLocalHeader, central->localHeaderOffset);
+    archive.entries.push_back(std::move(entry));
+    offset += zf::CentralHeaderSize + central->VariableLength();
+  }
+  return archive;
+}
+
+std::map<std::string, std::string> ExtractWithUnzipEngine(const std::filesystem::path& archive,
+                                                         const std::string& password) {
+  const unzip::testing::ScratchFolder folder;
+  unzip::testing::UnzipRequest request;
+  request.archive = archive.string();
+  request.baseFolder = folder.Path().string();
+  request.password = password;
+  request.overwrite = true;
+  unzip::testing::RecordingCallback callback;
+  static_cast<void>(unzip::testing::RunEngine(unzip::testing::LibraryEngine(), request, callback));
+  std::map<std::string, std::string> content;
+  for (const std::string& name : unzip::testing::ListFiles(folder.Path())) {
+    std::ifstream file(folder.Path() / std::filesystem::u8path(name), std::ios::binary);
+    content[name] = std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  }
+  return content;
+}
+
+bool PeerToolsAvailable() {
+  return ZIP_TESTS_RUN_PEER_TOOLS != 0;
+}
+
+std::vector<std::string> PeerVerdicts(const std::filesystem::path& archive,
+                                      const std::map<std::string, std::string>& expectedContent,
+                                      const std::string& password) {
+  std::vector<std::string> failures;
+  const std::string path = Quoted(archive.string());
+  const std::string unzipPassword = password.empty() ? "" : " -P " + Quoted(password);
+  if (RunQuietly("unzip -t" + unzipPassword + " " + path) != 0) {
+    failures.push_back("unzip -t fails");
+  }
+  if (RunQuietly("7z t -p" + Quoted(password) + " " + path) != 0) {
+    failures.push_back("7z t fails");
+  }
+  std::ostringstream expected;
+  for (const auto& [name, content] : expectedContent) {
+    const std::uint32_t crc = shared::UpdateCrc32(0, std::as_bytes(std::span(content.data(), content.size())));
+    char line[16];
+    std::snprintf(line, sizeof line, "%08x ", crc);
+    expected << line << name << "\n";
+  }
+  const std::string script = Quoted(PythonReader);
+  std::string listing = RunCapturing("python3 -c " + script + " " + path + (password.empty() ? "" : " " + Quoted(password)));
+  std::vector<std::string> lines;
+  std::istringstream stream(listing);
+  for (std::string line; std::getline(stream, line);) {
+    lines.push_back(line);
+  }
+  // By name, as the expected map is ordered.
+  std::sort(lines.begin(), lines.end(), [](const std::string& left, const std::string& right) {
+    return left.substr(std::min<std::size_t>(left.size(), 9)) < right.substr(std::min<std::size_t>(right.size(), 9));
+  });
+  std::string sorted;
+  for (const std::string& line : lines) {
+    sorted += line + "\n";
+  }
+  if (sorted != expected.str()) {
+    failures.push_back("Python's zipfile reads:\n" + sorted + "expected:\n" + expected.str());
+  }
+  return failures;
+}
+
+}  // namespace engines::zip::testing

@@ -1,0 +1,33 @@
+// Folders of files for the zip tests to add, and small helpers around them.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace engines::zip::testing {
+
+// Writes every file (name with "/" -> content) below `folder`, making folders.
+void MakeTree(const std::filesystem::path& folder, const std::map<std::string, std::string>& files);
+void MakeFile(const std::filesystem::path& path, const std::string& content);
+[[nodiscard]] std::string ReadFile(const std::filesystem::path& path);
+
+// `size` bytes that deflate cannot shrink.
+[[nodiscard]] std::string RandomBytes(std::size_t size, unsigned seed);
+// `size` bytes of text that deflates well.
+[[nodiscard]] std::string TextOfSize(std::size_t size);
+
+// Makes `folder` the current folder for the object's life.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& folder);
+  ~CurrentFolder();
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+}  // namespace engines::zip::testing
