@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "tools/command_comment.h"
 #include "tools/command_list.h"
 
 namespace tools {
@@ -18,7 +19,7 @@ constexpr std::array CommandRows{
     CommandDescription{"delete", "ARCHIVE SPEC...", "delete entries from an archive", nullptr},
     CommandDescription{"rename", "ARCHIVE OLD NEW [OLD NEW...]", "rename entries", nullptr},
     CommandDescription{"copy", "SOURCE DESTINATION SPEC...", "copy entries between archives", nullptr},
-    CommandDescription{"comment", "ARCHIVE [--set TEXT]", "show or set the archive comment", nullptr},
+    CommandDescription{"comment", "ARCHIVE [--set TEXT]", "show or set the archive comment", RunCommentCommand},
     CommandDescription{"sfx", "ARCHIVE", "turn an archive into a self-extracting program", nullptr},
     CommandDescription{"unsfx", "PROGRAM", "turn a self-extracting program back into an archive", nullptr},
     CommandDescription{"join", "LAST-PART OUTPUT", "join a spanned archive into one file", nullptr},
