@@ -187,10 +187,6 @@ class ListFailureTest(ArchiveTestCase):
         self.assertRegex(result.stderr.decode(), rf"^zipbuilder: .+ \({message_id}\)\n$")
         self.assertEqual(result.stdout, b"")
 
-    def test_missing_archive(self):
-        self.assert_fails_with(11001, "list", self.path("absent.zip"))
-        self.assert_fails_with(11001, "list", "--json", self.path("absent.zip"))
-
     def test_file_without_end_record(self):
         with open(self.path("noise.zip"), "wb") as file:
             file.write(b"this is not an archive\n" * 100)
@@ -251,10 +247,6 @@ class CommentTest(ArchiveTestCase):
         self.assertEqual((result.returncode, result.stderr), (0, b""))
         self.assertEqual(result.stdout.decode(), "line one\nline two \u00e9\n")
 
-    def test_shows_nothing_without_a_comment(self):
-        result = self.run_tool("comment", self.archive_with_comment(b""))
-        self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
-
     def test_set_replaces_and_unzip_reads_it_back(self):
         archive = self.archive_with_comment(b"a fairly long comment that is going to be replaced" * 3)
         new_comment = "short \u00fc"
@@ -283,18 +275,6 @@ class CommentTest(ArchiveTestCase):
         with zipfile.ZipFile(archive) as reader:
             self.assertEqual(reader.comment, b"added")
         self.assert_archive_intact(archive)
-
-    def test_failures(self):
-        missing = self.run_tool("comment", self.path("absent.zip"), "--set", "x")
-        self.assertEqual(missing.returncode, 1)
-        self.assertEqual(missing.stderr, b"zipbuilder: Input file does not exist (11001)\n")
-        self.assertFalse(os.path.exists(self.path("absent.zip")))
-
-        archive = self.archive_with_comment(b"kept")
-        self.assertEqual(self.run_tool("comment", archive, "--set").returncode, 2)
-        self.assertEqual(self.run_tool("comment", archive, "--set", "x" * 65536).returncode, 2)
-        with zipfile.ZipFile(archive) as reader:
-            self.assertEqual(reader.comment, b"kept")
 
 
 if __name__ == "__main__":
