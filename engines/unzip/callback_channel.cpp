@@ -73,11 +73,11 @@ Flow CallbackChannel::Skipped(std::string_view name, SkipReason reason, ErrorVal
 }
 
 Flow CallbackChannel::FileComment(std::string_view name, std::string_view comment) {
-  record_.Text[0] = '\0';
-  SetText(comment, EngineCallbackCommentOffset, sizeof record_.Text - EngineCallbackCommentOffset);
+  constexpr std::size_t commentRoom = sizeof record_.Text - EngineCallbackCommentOffset;
+  SetText(comment, EngineCallbackCommentOffset, commentRoom);
   const std::string shortName(name.substr(0, EngineCallbackCommentOffset - 1));
   // Send rewrites the start of the text area only up to the name's terminating zero.
-  return Send(EngineAction::FileComment, 0, static_cast<std::intptr_t>(comment.size()), shortName);
+  return Send(EngineAction::FileComment, 0, ClampToValue(std::min(comment.size(), commentRoom - 1)), shortName);
 }
 
 Flow CallbackChannel::AskPassword(std::string_view name, std::uint32_t requestsLeft, PasswordAnswer& answer) {

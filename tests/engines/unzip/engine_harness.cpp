@@ -141,6 +141,10 @@ std::string NameOf(EngineAccess access) {
   return access == EngineAccess::Linked ? "Linked" : "Library";
 }
 
+void PrintTo(EngineAccess access, std::ostream* stream) {
+  *stream << NameOf(access);
+}
+
 std::int32_t RunEngine(ExecFunction exec, const UnzipRequest& request, RecordingCallback& callback) {
   CommandRecord record(request, callback);
   return exec(&record.Record());

@@ -8,6 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,6 +97,7 @@ using ExecFunction = std::int32_t(ENGINE_CALL*)(void*);
 enum class EngineAccess { Linked, Library };
 [[nodiscard]] ExecFunction EngineFor(EngineAccess access);
 [[nodiscard]] std::string NameOf(EngineAccess access);
+void PrintTo(EngineAccess access, std::ostream* stream);
 
 [[nodiscard]] std::int32_t RunEngine(ExecFunction exec, const UnzipRequest& request, RecordingCallback& callback);
 

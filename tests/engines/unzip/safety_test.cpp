@@ -3,6 +3,8 @@
 // existing file when an extraction fails.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "engines/unzip/report_codes.h"
 #include "platform/write_faults.h"
 #include "tests/engines/unzip/engine_harness.h"
@@ -307,6 +309,36 @@ TEST_F(Safety, ARecordThatCannotBeReadIsRefusedWithAMessage) {
     EXPECT_EQ(callback_.events[0].value1, static_cast<std::int32_t>(ErrorValue::BadCommand)) << entry.what;
   }
   EXPECT_TRUE(fs::is_empty(base_));
+}
+
+TEST_F(Safety, TwoCommandsAtOnceDoNotDisturbEachOther) {
+  const std::string first(300000, '1');
+  const std::string second(300000, '2');
+  WriteBytes(scratch_ / "first.zip", BuildArchive({{.name = "a.txt", .content = first}, {.name = "b.txt", .content = first}}).bytes);
+  WriteBytes(scratch_ / "second.zip", BuildArchive({{.name = "a.txt", .content = second, .password = "pw"}}).bytes);
+  const auto extract = [this](const std::string& archive, const std::string& folder, const std::string& password,
+                              std::int32_t& extracted) {
+    fs::create_directories(scratch_ / folder);
+    UnzipRequest request;
+    request.archive = (scratch_ / archive).string();
+    request.baseFolder = (scratch_ / folder).string();
+    request.password = password;
+    RecordingCallback callback;
+    for (int round = 0; round < 20 && extracted >= 0; ++round) {
+      request.overwrite = true;
+      extracted = RunEngine(LinkedEngine(), request, callback) == 0 ? -1 : extracted + 1;
+    }
+  };
+  std::int32_t firstRounds = 0;
+  std::int32_t secondRounds = 0;
+  std::thread one(extract, "first.zip", "one", "", std::ref(firstRounds));
+  std::thread two(extract, "second.zip", "two", "pw", std::ref(secondRounds));
+  one.join();
+  two.join();
+  EXPECT_EQ(firstRounds, 20);
+  EXPECT_EQ(secondRounds, 20);
+  EXPECT_EQ(ReadText(scratch_ / "one" / "b.txt"), first);
+  EXPECT_EQ(ReadText(scratch_ / "two" / "a.txt"), second);
 }
 
 TEST_F(Safety, WithoutACallbackTheEngineRunsSilentlyOnDefaults) {
