@@ -292,6 +292,16 @@ TEST_P(Extraction, ExtractedFilesCarryTheEntryDateAndReadOnlyAttribute) {
   EXPECT_EQ(callback_.Of(EngineAction::FileSkipped)[0].value2, static_cast<std::intptr_t>(SkipReason::ExistingNotOlder));
 }
 
+TEST_P(Extraction, VerboseModeTellsOfEachFileWithoutAnError) {
+  UnzipRequest request = RequestFor(WriteArchive({{.name = "a.txt", .content = "a"}, {.name = "b.txt", .content = "b"}}));
+  request.verbose = true;
+  EXPECT_EQ(Run(request), 2);
+  const std::vector<CallbackEvent> messages = callback_.Of(EngineAction::Message);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].value1, 0);
+  EXPECT_NE(messages[1].text.find("b.txt"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothWays, Extraction, ::testing::Values(EngineAccess::Linked, EngineAccess::Library),
                          [](const ::testing::TestParamInfo<EngineAccess>& access) { return NameOf(access.param); });
 
