@@ -1,5 +1,6 @@
 #include "tools/json_text.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -68,10 +69,16 @@ SequenceScan ScanSequence(std::string_view text, std::size_t start) {
   return {shape.Length, true};
 }
 
-bool NeedsNoEscape(char character) {
-  const auto byte = static_cast<std::uint8_t>(character);
-  return byte >= 0x20 && byte < 0x80 && character != '"' && character != '\\';
-}
+// Bytes that end a run copied as it is: the quote and the backslash, control
+// characters, and every non-ASCII byte (checked as UTF-8 on its own). A table,
+// because this is asked for every byte of every name in a listing.
+constexpr std::array<bool, 256> EndsPlainRun = [] {
+  std::array<bool, 256> ends{};
+  for (std::size_t byte = 0; byte < ends.size(); ++byte) {
+    ends[byte] = byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\';
+  }
+  return ends;
+}();
 
 void AppendEscapedAscii(std::string& json, char character) {
   switch (character) {
@@ -114,7 +121,7 @@ void AppendJsonString(std::string& json, std::string_view text) {
   while (position < text.size()) {
     // Names are mostly plain ASCII: copy such runs whole.
     std::size_t runEnd = position;
-    while (runEnd < text.size() && NeedsNoEscape(text[runEnd])) {
+    while (runEnd < text.size() && !EndsPlainRun[static_cast<std::uint8_t>(text[runEnd])]) {
       ++runEnd;
     }
     json.append(text, position, runEnd - position);
