@@ -12,7 +12,7 @@ namespace engines::shared {
 [[nodiscard]] std::uint32_t UpdateCrc32(std::uint32_t crc, std::span<const std::byte> bytes);
 
 // The CRC-32 of two pieces joined, from the CRC-32 of each and the length of the
-// second: lets pieces of one stream be checked on several threads.
+// second (below 2 GiB): lets pieces of one stream be checked on several threads.
 [[nodiscard]] std::uint32_t CombineCrc32(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength);
 
 // A running CRC-32 over data that arrives in pieces.

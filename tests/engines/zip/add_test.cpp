@@ -170,7 +170,7 @@ TEST_F(AddFiles, HiddenFilesOnlyWhenAskedFor) {
 
 TEST_F(AddFiles, NamesOutsideAsciiAreUtf8AndFlagged) {
   const std::string name = "src/gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt";
-  MakeFile(scratch_ / std::filesystem::u8path(name), "unicode");
+  MakeFile(scratch_.Path() / std::filesystem::u8path(name), "unicode");
   ZipRequest request = AddEverything();
   request.specifications[0].recurse = false;
   static_cast<void>(Run(request));
@@ -182,7 +182,7 @@ TEST_F(AddFiles, NamesOutsideAsciiAreUtf8AndFlagged) {
 }
 
 TEST_F(AddFiles, TheOemCodePageWhenAskedFor) {
-  MakeFile(scratch_ / std::filesystem::u8path("src/gr\xC3\xBC\xC3\x9F" "e.txt"), "oem");
+  MakeFile(scratch_.Path() / std::filesystem::u8path("src/gr\xC3\xBC\xC3\x9F" "e.txt"), "oem");
   ZipRequest request = AddEverything();
   request.specifications[0].text = "src/gr*";
   request.oemNames = true;
