@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "zipbuilder/component_types.h"
 
@@ -66,6 +67,36 @@ struct MessageBoxRequest {
   WindowHandle Owner = nullptr;
 };
 
+// A place on a dialog, in pixels of the form's client area.
+struct DialogRectangle {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  friend bool operator==(const DialogRectangle&, const DialogRectangle&) = default;
+};
+
+struct PasswordDialogButton {
+  TPasswordButton Kind = TPasswordButton::pbOk;
+  std::string Caption;  // "&" marks the accelerator
+  DialogAnswer ModalResult = DialogAnswer::Ok;
+  DialogRectangle Bounds;
+};
+
+// Where everything of the password dialog goes, so that every toolkit draws the
+// same dialog: the form (fixed dialog border, centred on the screen, font
+// FontName at FontHeight pixels, bold), the prompt label, the edit box and the
+// buttons present, in the order OK, Cancel, Cancel all, Abort.
+struct PasswordDialogLayout {
+  int FormWidth = 0;
+  int FormHeight = 0;
+  std::string FontName;
+  int FontHeight = 0;
+  DialogRectangle PromptLabel;
+  DialogRectangle EditBox;  // its height is the toolkit's
+  std::vector<PasswordDialogButton> Buttons;
+};
+
 // The password dialog: a prompt, an edit box that shows "*" for every character
 // (at most 80 characters) and the buttons of the set, always with OK.
 struct PasswordDialogRequest {
@@ -73,6 +104,8 @@ struct PasswordDialogRequest {
   std::string Prompt;
   TPasswordButtonSet Buttons{TPasswordButton::pbOk};
   WindowHandle Owner = nullptr;
+  // Filled by the component's TPasswordDlg; a toolkit that draws no window may ignore it.
+  PasswordDialogLayout Layout;
 };
 
 struct PasswordDialogResult {

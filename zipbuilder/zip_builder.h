@@ -16,6 +16,7 @@
 //   drives and disk prompts (CheckDrive, ...) ...... drive_routines.cpp
 //   ArchiveComment (writing) ....................... archive_comment.cpp
 //   shared file routines (CopyWholeFile, ...) ...... file_routines.cpp
+//   password prompts, TPasswordDlg ................. password_prompts.cpp
 //
 // Failures are reports, not exceptions to the caller: an operation that fails
 // sets ErrCode and LastMessage, shows a box unless Unattended, and raises
@@ -40,6 +41,7 @@
 #include "zipbuilder/component_types.h"
 #include "zipbuilder/events.h"
 #include "zipbuilder/icon.h"
+#include "zipbuilder/password_prompts.h"
 #include "zipbuilder/toolkit.h"
 #include "zipbuilder/zip_builder_error.h"
 #include "zipbuilder/zip_dir_entry.h"
@@ -513,6 +515,22 @@ class TZipBuilder {
   StringList fSpecArgsExcl_;
   TIcon sfxIcon_;
   std::unique_ptr<TZipStream> zipStream_;
+
+  // ===========================================================================
+  // Password questions (password_prompts.cpp)
+  // ===========================================================================
+ public:
+  // The password to encrypt with, asked twice; "" when refused, cancelled or mismatched.
+  [[nodiscard]] std::string PromptAddPassword();
+  // The password of an encrypted entry; "" when refused or cancelled.
+  [[nodiscard]] std::string PromptExtractPassword();
+  // One question through TPasswordDlg; LastPasswordChoice becomes its modal result.
+  [[nodiscard]] PasswordDialogAnswer RunPasswordDialog(const std::string& caption, const std::string& prompt,
+                                                       TPasswordButtonSet buttons);
+
+ private:
+  // Callback action 8: the password and repeat count for the engine; sets LastPasswordChoice.
+  [[nodiscard]] PasswordDecision AnswerPasswordRequest(const PasswordRequest& request);
 };
 
 }  // namespace zipbuilder
