@@ -16,19 +16,42 @@ namespace zf = shared::zip_format;
 namespace {
 
 std::string TextAt(const std::vector<std::byte>& bytes, std::size_t offset, std::size_t length) {
-  return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, length);
+  if (offset >= bytes.size()) {
+    return {};
+  }
+  return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, std::min(length, bytes.size() - offset));
 }
 
-void CheckLocalHeader(const std::vector<std::byte>& bytes, InspectedEntry& entry, InspectedArchive& archive) {
+// Reads only the pieces it is asked for, so that archives of any size can be checked.
+class ArchiveBytes {
+ public:
+  explicit ArchiveBytes(const std::filesystem::path& path) : file_(path, std::ios::binary) {
+    file_.seekg(0, std::ios::end);
+    size_ = static_cast<std::size_t>(file_.tellg());
+  }
+  [[nodiscard]] std::size_t Size() const { return size_; }
+  [[nodiscard]] std::vector<std::byte> Read(std::size_t offset, std::size_t length) {
+    std::vector<std::byte> bytes(offset < size_ ? std::min(length, size_ - offset) : 0);
+    file_.seekg(static_cast<std::streamoff>(offset));
+    file_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+  }
+
+ private:
+  std::ifstream file_;
+  std::size_t size_ = 0;
+};
+
+void CheckLocalHeader(ArchiveBytes& file, InspectedEntry& entry, InspectedArchive& archive) {
   const std::size_t offset = entry.central.localHeaderOffset;
-  const std::optional<zf::LocalHeader> local =
-      zf::ParseLocalHeader(std::span(bytes).subspan(std::min(offset, bytes.size())));
+  const std::vector<std::byte> bytes = file.Read(offset, zf::LocalHeaderSize + entry.central.nameLength);
+  const std::optional<zf::LocalHeader> local = zf::ParseLocalHeader(bytes);
   if (!local) {
     archive.problems.push_back(entry.name + ": no local header at " + std::to_string(offset));
     return;
   }
   entry.local = *local;
-  if (TextAt(bytes, offset + zf::LocalHeaderSize, local->nameLength) != entry.name) {
+  if (TextAt(bytes, zf::LocalHeaderSize, local->nameLength) != entry.name) {
     archive.problems.push_back(entry.name + ": the local header names another entry");
   }
   if (local->method != entry.central.method || local->flags != entry.central.flags ||
@@ -102,32 +125,36 @@ std::vector<std::byte> ReadBytes(const std::filesystem::path& path) {
 
 InspectedArchive Inspect(const std::filesystem::path& path) {
   InspectedArchive archive;
-  const std::vector<std::byte> bytes = ReadBytes(path);
-  const std::optional<std::size_t> endPosition = zf::FindEndRecord(bytes);
-  if (!endPosition) {
+  ArchiveBytes file(path);
+  const std::size_t tailStart = file.Size() - std::min(file.Size(), zf::EndRecordSearchWindow);
+  const std::vector<std::byte> tail = file.Read(tailStart, zf::EndRecordSearchWindow);
+  const std::optional<std::size_t> endInTail = zf::FindEndRecord(tail);
+  if (!endInTail) {
     archive.problems.push_back("no end record");
     return archive;
   }
-  const zf::EndRecord end = *zf::ParseEndRecord(std::span(bytes).subspan(*endPosition));
-  archive.comment = TextAt(bytes, *endPosition + zf::EndRecordSize, std::min<std::size_t>(end.commentLength, bytes.size() - *endPosition - zf::EndRecordSize));
-  if (std::size_t{end.directoryOffset} + end.directorySize != *endPosition) {
+  const zf::EndRecord end = *zf::ParseEndRecord(std::span(tail).subspan(*endInTail));
+  archive.comment = TextAt(tail, *endInTail + zf::EndRecordSize, end.commentLength);
+  if (std::size_t{end.directoryOffset} + end.directorySize != tailStart + *endInTail) {
     archive.problems.push_back("the central directory is not where the end record says");
     return archive;
   }
   archive.firstLocalHeader = end.directoryOffset;
-  std::size_t offset = end.directoryOffset;
+  const std::vector<std::byte> directory = file.Read(end.directoryOffset, end.directorySize);
+  std::size_t offset = 0;
   for (std::uint16_t index = 0; index < end.totalEntries; ++index) {
-    const std::optional<zf::CentralHeader> central = zf::ParseCentralHeader(std::span(bytes).subspan(offset));
+    const std::optional<zf::CentralHeader> central =
+        zf::ParseCentralHeader(std::span(directory).subspan(std::min(offset, directory.size())));
     if (!central) {
       archive.problems.push_back("central header " + std::to_string(index) + " is missing");
       return archive;
     }
     InspectedEntry entry;
     entry.central = *central;
-    entry.name = TextAt(bytes, offset + zf::CentralHeaderSize, central->nameLength);
-    entry.comment = TextAt(bytes, offset + zf::CentralHeaderSize + central->nameLength + central->extraLength,
+    entry.name = TextAt(directory, offset + zf::CentralHeaderSize, central->nameLength);
+    entry.comment = TextAt(directory, offset + zf::CentralHeaderSize + central->nameLength + central->extraLength,
                            central->commentLength);
-    CheckLocalHeader(bytes, entry, archive);
+    CheckLocalHeader(file, entry, archive);
     archive.firstLocalHeader = std::min(archive.firstLocalHeader, central->localHeaderOffset);
     archive.entries.push_back(std::move(entry));
     offset += zf::CentralHeaderSize + central->VariableLength();
