@@ -13,15 +13,25 @@ namespace engines::zip {
 
 namespace {
 
+// The component hands delete lines over as the user typed them; a leading ">" or
+// "|" and a "<password" tail mean nothing to a delete and can be no part of a name.
+std::string WithoutAddMarkers(std::string_view line) {
+  if (!line.empty() && (line.front() == '>' || line.front() == '|')) {
+    line.remove_prefix(1);
+  }
+  return std::string(line.substr(0, line.find('<')));
+}
+
 // Specifications arrive in the ANSI code page; names in the archive may be UTF-8
 // or OEM, so a specification is tried in the archive's encodings as well.
 std::vector<std::string> SpecificationForms(const ZipCommand& command) {
   std::vector<std::string> forms;
   for (const FileSpecification& specification : command.specifications) {
-    forms.push_back(specification.pattern);
+    const std::string pattern = WithoutAddMarkers(specification.pattern);
+    forms.push_back(pattern);
     for (const NameEncoding encoding : {NameEncoding::Utf8, NameEncoding::Oem}) {
-      std::string encoded = EncodeForArchive(specification.pattern, encoding).bytes;
-      if (encoded != specification.pattern) {
+      std::string encoded = EncodeForArchive(pattern, encoding).bytes;
+      if (encoded != pattern) {
         forms.push_back(std::move(encoded));
       }
     }

@@ -417,3 +417,31 @@ TEST_F(AddFiles, TheRecycleBinTakesTheReplacedArchive) {
 
 }  // namespace
 }  // namespace engines::zip::testing
+
+namespace engines::zip::testing {
+namespace {
+
+TEST_F(AddFiles, TheVolumeLabelOfTheFirstFilesDriveComesFirst) {
+  if (!PeerToolsAvailable()) {
+    GTEST_SKIP() << "a drive with a label of our own needs the POSIX backend's scratch Wine prefix";
+  }
+  const std::filesystem::path prefix = scratch_ / "prefix";
+  std::filesystem::create_directories(prefix / "dosdevices");
+  std::filesystem::create_symlink(scratch_.Path(), prefix / "dosdevices" / "x:");
+  MakeFile(scratch_ / ".windows-label", "BACKUP 7\n");
+  platform::SetEnvironmentVariable("WINEPREFIX", prefix.string());
+  ZipRequest request = AddEverything();
+  request.specifications = {{.text = "x:\\src\\a.txt", .rootFolder = "x:\\"}};
+  request.volumeLabel = true;
+  const std::int32_t count = Run(request).count;
+  platform::SetEnvironmentVariable("WINEPREFIX", std::nullopt);
+  EXPECT_EQ(count, 2);
+  const InspectedArchive archive = Inspect(ArchivePath());
+  ASSERT_EQ(archive.Names(), (Names{"BACKUP 7", "src/a.txt"}));
+  EXPECT_EQ(archive.entries[0].central.externalAttributes, 0x08u) << "the volume label attribute";
+  EXPECT_EQ(archive.entries[0].central.uncompressedSize, 0u);
+  EXPECT_EQ(std::system(("unzip -tq '" + ArchivePath() + "' >/dev/null").c_str()), 0);
+}
+
+}  // namespace
+}  // namespace engines::zip::testing

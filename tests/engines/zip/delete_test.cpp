@@ -70,6 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DeleteCase{"AFolderEntryByItsName", {"docs"}, {}, {"a.txt", "docs/B.TXT", "docs/c.log", "d.bin"}},
                       DeleteCase{"EverythingBelowAFolderAndItsEntry", {"docs/*"}, {}, {"a.txt", "d.bin"}},
                       DeleteCase{"SeveralLinesAndAnExclusion", {"docs/*", "d.bin"}, {"*.log"}, {"a.txt", "docs/c.log"}},
+                      DeleteCase{"AddMarkersMeanNothing", {">docs/B.txt", "|a.txt<pw"}, {}, {"docs/", "docs/c.log", "d.bin"}},
                       DeleteCase{"QuestionMark", {"?.bin"}, {}, {"a.txt", "docs/", "docs/B.TXT", "docs/c.log"}}),
     [](const auto& named) { return named.param.title; });
 
