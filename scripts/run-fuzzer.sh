@@ -18,6 +18,7 @@ build=${FUZZ_BUILD_DIR:-build-fuzz}
 seeds=$build/fuzz-seeds
 corpus=$build/fuzz-corpus  # what the fuzzer found worth keeping; grows across runs
 findings=$build/fuzz-findings
+scratch=$build/fuzz-scratch  # the fuzzer's temporary folder: whatever it leaves stays in here
 log=$build/fuzz.log
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIPBUILDER_FUZZ=ON >/dev/null
@@ -25,11 +26,12 @@ cmake --build "$build" --target list_fuzzer --parallel "$(nproc)"
 
 rm -rf "$seeds"
 tests/fuzz/make_seed_corpus.sh "$seeds"
-mkdir -p "$corpus" "$findings"
+rm -rf "$scratch"
+mkdir -p "$corpus" "$findings" "$scratch"
 
 echo "Fuzzing the directory reader for $seconds s (log: $log)"
 status=0
-"$build/bin/list_fuzzer" "$corpus" "$seeds" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+TMP=$(cd "$scratch" && pwd) "$build/bin/list_fuzzer" "$corpus" "$seeds" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
   -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || status=$?
 
 if [ "$status" -ne 0 ]; then
