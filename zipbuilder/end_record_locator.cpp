@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "zipbuilder/message_table.h"
@@ -158,6 +159,9 @@ bool TZipBuilder::LocateEndRecord(EndRecord& endRecord, EndRecordFailure failure
     return true;
   }
 
+  // A file shorter than an end record is searched like any other and found to
+  // hold none: it is "not a valid Zip archive" (or the first file of a set), not
+  // a file that could not be read.
   const std::size_t windowSize = static_cast<std::size_t>(std::min<std::int64_t>(fileSize, EndRecordSearchWindow));
   std::vector<std::uint8_t> window(windowSize);
   if (!ReadExactlyAt(file, fileSize - static_cast<std::int64_t>(windowSize), window, seekFailed)) {

@@ -55,7 +55,9 @@ std::string PartFileName(std::string_view fileName, int diskNumber) {
   const std::size_t nameStart = fileName.find_last_of("\\/:") + 1;  // npos + 1 is 0
   const std::size_t dot = fileName.rfind('.');
   const std::size_t extensionStart = dot != std::string_view::npos && dot >= nameStart ? dot : fileName.size();
-  const std::size_t keptLength = extensionStart >= 3 ? extensionStart - 3 : 0;
+  // A name shorter than three characters loses all of them, but never any of
+  // its folder: the part files stay next to the file named.
+  const std::size_t keptLength = std::max(nameStart, extensionStart >= 3 ? extensionStart - 3 : 0);
   char number[16];
   std::snprintf(number, sizeof number, "%03d", diskNumber + 1);
   return std::string(fileName.substr(0, keptLength)) + number + std::string(fileName.substr(extensionStart));

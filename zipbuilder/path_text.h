@@ -21,7 +21,8 @@ namespace zipbuilder {
 // The part file of disk `diskNumber` (0-based) of a set written as numbered
 // files: the extension and the three characters in front of it are replaced by
 // the disk number plus one in three digits and the extension ("a005.zip" with
-// disk 0 gives "a001.zip").
+// disk 0 gives "a001.zip"). A name of fewer than three characters before its
+// extension is replaced whole; the folder part is never touched.
 [[nodiscard]] std::string PartFileName(std::string_view fileName, int diskNumber);
 
 }  // namespace zipbuilder

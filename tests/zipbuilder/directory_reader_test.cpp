@@ -1,5 +1,7 @@
 // List on archives built byte by byte: where the end record and the directory
 // are found, what is reported, and what the entries hold.
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <stdexcept>
 
@@ -180,6 +182,23 @@ TEST_F(ListingTest, AFileThatCannotBeOpenedRaises11001OrReports11002) {
   }
   EXPECT_FALSE(TZipBuilderTestAccess::LocateEndRecord(component, endRecord, EndRecordFailure::ReturnFalse));
   EXPECT_EQ(ReportedIds(), std::vector<int>{message_id::ZipFileNotOpened});
+}
+
+TEST_F(ListingTest, AnArchiveEndingBeyondThirtyTwoBitOffsetsIsRefused) {
+  const std::string archive = BuildArchive(TwoFiles);
+  const std::string path = WriteArchive("huge.zip", "");
+  std::error_code error;
+  // Sparse where the file system allows: 3 GiB of nothing, then the archive.
+  std::filesystem::resize_file(path, (std::uintmax_t{3} << 30) - archive.size(), error);
+  if (error) {
+    GTEST_SKIP() << "cannot make a 3 GiB file here: " << error.message();
+  }
+  std::ofstream(path, std::ios::binary | std::ios::app).write(archive.data(), static_cast<std::streamsize>(archive.size()));
+  component.SetZipFileName(path);
+  std::filesystem::remove(path, error);
+
+  EXPECT_EQ(ReportedIds(), std::vector<int>{message_id::NotAValidZip});
+  EXPECT_TRUE(component.DirEntries().empty());
 }
 
 TEST_F(ListingTest, ListReportsAMissingEndRecordAndForgetsTheName) {

@@ -4,6 +4,7 @@
 #include "tests/zipbuilder/floppy_drive.h"
 #include "tests/zipbuilder/listing_fixture.h"
 #include "zipbuilder/message_table.h"
+#include "zipbuilder/path_text.h"
 
 namespace zipbuilder {
 namespace {
@@ -45,6 +46,28 @@ std::vector<std::string> ThreeDiskSet() {
 
 // ---------------------------------------------------------------------------
 // Part files
+
+struct PartNameCase {
+  std::string FileName;
+  int DiskNumber;
+  std::string PartName;
+};
+
+class PartFileNameTest : public testing::TestWithParam<PartNameCase> {};
+
+TEST_P(PartFileNameTest, ReplacesTheThreeCharactersBeforeTheExtension) {
+  EXPECT_EQ(PartFileName(GetParam().FileName, GetParam().DiskNumber), GetParam().PartName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PartFileNameTest,
+    testing::Values(PartNameCase{"C:\\sets\\backup005.zip", 0, "C:\\sets\\backup001.zip"},
+                    PartNameCase{"C:\\sets\\backup005.zip", 11, "C:\\sets\\backup012.zip"},
+                    PartNameCase{"/tmp/sets/archive.zip", 1, "/tmp/sets/arch002.zip"},
+                    PartNameCase{"set.v1\\parts003", 0, "set.v1\\parts001"},
+                    PartNameCase{"C:\\sets\\ab.zip", 0, "C:\\sets\\001.zip"},
+                    PartNameCase{"ab.zip", 2, "003.zip"},
+                    PartNameCase{"C:\\sets\\big.zip", 999, "C:\\sets\\1000.zip"}));
 
 class PartFileSetTest : public ListingTest {
  protected:
