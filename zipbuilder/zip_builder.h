@@ -448,63 +448,6 @@ class TZipBuilder {
   [[nodiscard]] std::int32_t RemoveFileOrRecycle(std::string_view fileName, DeleteOpts howToDelete);
   [[nodiscard]] std::int32_t CopyExistingFile(std::string_view source, std::string_view destination);
 
-  // ---------------------------------------------------------------------------
-  // The directory reader and the routines it shares with the archive-rewriting
-  // and spanning operations.
-  // ---------------------------------------------------------------------------
-
-  // List's work once it knows there is a file; raises EZipBuilder and others.
-  void ReadDirectory();
-  // Reads `entryCount` central headers from ArchiveHandle, which stands at the
-  // directory's start, into DirEntries.
-  void ReadCentralHeaders(const EndRecord& endRecord);
-  [[nodiscard]] std::unique_ptr<ZipDirEntry> ReadCentralHeader(BufferedFileReader& reader,
-                                                               const EndRecord& endRecord);
-  // Decodes an entry's name or comment into the ANSI code page.
-  [[nodiscard]] std::string EntryTextToAnsi(std::string_view stored, std::uint16_t flags) const;
-  void CloseArchiveHandle();
-
-  // Opens WorkFileName into ArchiveHandle (left open, also on failure), finds the
-  // end record and sets EndRecordOffset, ArchiveEnd, ArchiveFileSize and RawComment.
-  [[nodiscard]] bool LocateEndRecord(EndRecord& endRecord, EndRecordFailure failure);
-  // The garbage test and RawComment for an end record found at `position` of the
-  // last `window` bytes of the file.
-  void AcceptSearchedEndRecord(std::span<const std::uint8_t> window, std::size_t position,
-                               EndRecord& endRecord);
-  [[nodiscard]] int DiskNumberOfLabel() const;
-
-  // Closes ArchiveHandle and has the user supply disk `diskNumber` (0-based), or
-  // picks its part file, and opens it into ArchiveHandle.
-  void SelectDisk(int diskNumber);
-  // Whether the disk in the drive (or the part file) is CurrentDisk; on fixed and
-  // network drives it names WorkFileName after the part file and says yes.
-  [[nodiscard]] bool IsExpectedDisk(platform::DriveType driveKind);
-
-  // Refreshes DiskFreeSpace and/or DiskTotalSize of WorkDrive.
-  void QueryDiskSpace(DiskSpaceFigures figures);
-  // Validates WorkDrive and reads its label, serial and sizes; raises 11003 and
-  // 11004 for a drive that does not exist.
-  [[nodiscard]] bool CheckDrive();
-  // Makes sure a usable disk is in WorkDrive, asking as often as needed (or once
-  // more when ForceDiskPrompt is set); answers the drive type.
-  [[nodiscard]] platform::DriveType AskForDisk();
-  // The question of a disk prompt; while a set is written it also estimates LastDiskNumber.
-  [[nodiscard]] std::string DiskPromptText();
-  [[nodiscard]] std::string WritingDiskPromptText();
-  [[nodiscard]] DialogAnswer AskUserForDisk(const std::string& question);
-
-  // A unique name in TempDir (or the system's temporary folder) with `extension`;
-  // empty when none can be made.
-  [[nodiscard]] std::string NewTempFileName(std::string_view prefix, std::string_view extension);
-  // Copies `count` bytes (all the rest when negative) between the current
-  // positions of two files; copy_result::Success or WriteFailed.
-  [[nodiscard]] std::int32_t CopyFileBytes(platform::FileHandle source, platform::FileHandle destination,
-                                           std::int64_t count);
-  // Deletes a file, to the recycle bin under htdAllowUndo; RemoveFileMissing when
-  // there is no such file, else the shell's result.
-  [[nodiscard]] std::int32_t RemoveFileOrRecycle(std::string_view fileName, DeleteOpts howToDelete);
-  [[nodiscard]] std::int32_t CopyExistingFile(std::string_view source, std::string_view destination);
-
   // The toolkit: owned when the component was built without one. Declared first
   // so that it is there for every other member and gone last.
   std::unique_ptr<Toolkit> ownedToolkit_;
