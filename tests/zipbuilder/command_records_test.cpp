@@ -105,11 +105,10 @@ TEST_P(UnzipRecordByVersion, EveryByteOfTheRecord) {
   EXPECT_STREQ(record.BaseFolder, "C:\\target");
   EXPECT_STREQ(record.Header.Password, "secret");
   // Each 72-byte entry: the text's address, then zeros.
-  const auto entries = std::as_bytes(std::span(record.Specifications, 2));
-  ExpectRecordBytes(entries, {
-                                 {0, sizeof(void*), "entry 0 text", std::nullopt},
-                                 {sizeof(engines::UnzipSpecificationEntry), sizeof(void*), "entry 1 text", std::nullopt},
-                             });
+  constexpr std::size_t EntrySize = sizeof(engines::UnzipSpecificationEntry);
+  ExpectRecordBytes(std::as_bytes(std::span(record.Specifications, 2)),
+                    {{0, sizeof(void*), "entry 0 text", std::nullopt},
+                     {EntrySize, sizeof(void*), "entry 1 text", std::nullopt}});
   EXPECT_STREQ(record.Specifications[0].Specification, "one.txt");
   EXPECT_STREQ(record.Specifications[1].Specification, "sub\\two.txt");
 }

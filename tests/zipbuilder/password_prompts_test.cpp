@@ -137,7 +137,10 @@ INSTANTIATE_TEST_SUITE_P(Results, RunPasswordDialogResults,
                                          ModalResultCase{DialogAnswer::Cancel, TPasswordButton::pbCancel, ""},
                                          ModalResultCase{DialogAnswer::CancelAll, TPasswordButton::pbCancelAll, ""},
                                          ModalResultCase{DialogAnswer::Abort, TPasswordButton::pbAbort, ""},
-                                         ModalResultCase{DialogAnswer::CannotShow, TPasswordButton::pbAbort, ""}));
+                                         ModalResultCase{DialogAnswer::CannotShow, TPasswordButton::pbAbort, ""}),
+                         [](const auto& instance) {
+                           return "ModalResult" + std::to_string(static_cast<int>(instance.param.ModalResult));
+                         });
 
 TEST(PasswordDialog, KeepsAtMost80TypedCharacters) {
   HeadlessToolkit toolkit;
@@ -182,10 +185,15 @@ INSTANTIATE_TEST_SUITE_P(
     Sets, PasswordDialogLayoutBySet,
     testing::Values(LayoutCase{{}, 159, {"&Ok"}}, LayoutCase{OkCancel, 283, {"&Ok", "&Cancel"}},
                     LayoutCase{OkCancelCancelAll, 407, {"&Ok", "&Cancel", "Cancel all"}},
-                    LayoutCase{{TPasswordButton::pbAbort, TPasswordButton::pbCancelAll}, 407, {"&Ok", "Cancel all", "Abort"}},
+                    LayoutCase{{TPasswordButton::pbAbort, TPasswordButton::pbCancelAll},
+                               407,
+                               {"&Ok", "Cancel all", "Abort"}},
                     LayoutCase{{TPasswordButton::pbAbort, TPasswordButton::pbCancelAll, TPasswordButton::pbCancel},
                                531,
-                               {"&Ok", "&Cancel", "Cancel all", "Abort"}}));
+                               {"&Ok", "&Cancel", "Cancel all", "Abort"}}),
+    [](const auto& instance) {
+      return std::to_string(instance.param.Captions.size()) + "ButtonsCase" + std::to_string(instance.index);
+    });
 
 TEST(PasswordDialogLayout, ButtonsCarryTheirModalResults) {
   const PasswordDialogLayout layout = LayOutPasswordDialog(
