@@ -14,11 +14,23 @@
 
 namespace engines::zip {
 
+namespace zf = shared::zip_format;
+
 namespace {
 
 bool FileExists(std::string_view path) {
   const std::uint32_t attributes = platform::GetFileAttributes(path);
   return attributes != platform::InvalidFileAttributes && (attributes & platform::file_attribute::Directory) == 0;
+}
+
+// "adding: docs/a.txt (deflated 62%)", as zip tools say it.
+std::string DescribeAdded(const std::string& name, const CentralEntry& written) {
+  const zf::CentralHeader& header = written.header;
+  const bool deflated = header.method == zf::compression_method::Deflated;
+  const std::uint64_t saved = header.uncompressedSize == 0 || header.compressedSize >= header.uncompressedSize
+                                  ? 0
+                                  : 100 - std::uint64_t{header.compressedSize} * 100 / header.uncompressedSize;
+  return "adding: " + name + (deflated ? " (deflated " : " (stored ") + std::to_string(saved) + "%)";
 }
 
 ErrorValue ErrorOf(ArchiveProblem problem) {
@@ -138,6 +150,10 @@ class Adder {
         case EntryOutcome::Written:
           ++added;
           written_.push_back(&entry);
+          if (command_.verbosity == Verbosity::Verbose &&
+              channel_.Message(ErrorValue::None, DescribeAdded(entry.displayName, directory.back())) == Flow::Stop) {
+            return 0;
+          }
           break;
         case EntryOutcome::Skipped:
           break;

@@ -108,6 +108,7 @@ void ReadOptions(const ZipCommandRecord& record, ZipCommand& command) {
                                                         : ArchiveBitSelection::AnyFile;
   command.archiveBitAfterwards = record.ResetArchive != 0 ? ArchiveBitAfterwards::Clear : ArchiveBitAfterwards::Keep;
   command.oldArchive = IsSet(record.RecycleBin) ? OldArchive::ToRecycleBin : OldArchive::Replace;
+  command.verbosity = IsSet(header.Verbose) || IsSet(header.Trace) ? Verbosity::Verbose : Verbosity::Quiet;
   command.storedSuffixes = SplitSuffixes(CopyText(header.StoredSuffixes));
 }
 

@@ -26,6 +26,7 @@ enum class NameEncoding { Utf8, Oem };
 enum class ArchiveBitSelection { AnyFile, ArchiveBitSet };
 enum class ArchiveBitAfterwards { Keep, Clear };
 enum class OldArchive { Replace, ToRecycleBin };
+enum class Verbosity { Quiet, Verbose };
 
 // One line of the caller's file specifications.
 struct FileSpecification {
@@ -62,6 +63,7 @@ struct ZipCommand {
   ArchiveBitSelection archiveBitSelection = ArchiveBitSelection::AnyFile;
   ArchiveBitAfterwards archiveBitAfterwards = ArchiveBitAfterwards::Keep;
   OldArchive oldArchive = OldArchive::Replace;
+  Verbosity verbosity = Verbosity::Quiet;  // a message for every entry added or deleted
   std::span<const std::byte> memoryInput;
   std::uint32_t memoryAttributes = 0;
   std::uint32_t memoryDosDateTime = 0;

@@ -96,6 +96,10 @@ class Deleter {
         if (channel_.NewFile(entries[index].name, entries[index].header.uncompressedSize) == Flow::Stop) {
           return false;
         }
+        if (command_.verbosity == Verbosity::Verbose &&
+            channel_.Message(ErrorValue::None, "deleting: " + entries[index].name) == Flow::Stop) {
+          return false;
+        }
         continue;
       }
       std::optional<CentralEntry> copied = CopyEntry(*archive_, entries[index], *output);

@@ -108,6 +108,26 @@ TEST_F(Questions, NewNamesAndCommentsFromTheCaller) {
   ExpectArchiveHolds({{"renamed/first.txt", Tree.at("src/a.txt")}, {"src/c.txt", "gamma"}});
 }
 
+TEST_F(Questions, VerboseCommandsSayWhatTheyDoToEachEntry) {
+  ZipRequest request = AddEverything();
+  request.verbose = true;
+  EXPECT_EQ(Run(request).count, 3);
+  const std::vector<std::string> messages = callback_.TextsOf(EngineAction::Message);
+  const InspectedArchive archive = Inspect(ArchivePath());
+  ASSERT_EQ(messages.size(), archive.entries.size());
+  for (std::size_t index = 0; index < messages.size(); ++index) {
+    const InspectedEntry& entry = archive.entries[index];
+    const std::string how = entry.central.method == zf::compression_method::Deflated ? "deflated" : "stored";
+    EXPECT_TRUE(messages[index].starts_with("adding: " + entry.name + " (" + how + " ")) << messages[index];
+    EXPECT_TRUE(messages[index].ends_with("%)")) << messages[index];
+  }
+  callback_.events.clear();
+  request.deleteEntries = true;
+  request.specifications = {{.text = "*c.txt"}};
+  EXPECT_EQ(Run(request).count, 1);
+  EXPECT_EQ(callback_.TextsOf(EngineAction::Message), Names{"deleting: src/c.txt"});
+}
+
 class Stopping : public Questions, public ::testing::WithParamInterface<EngineAction> {};
 
 TEST_P(Stopping, LeavesTheOldArchiveExactlyAsItWas) {

@@ -110,6 +110,7 @@ RunResult RunZip(ExecFunction exec, const ZipRequest& request, RecordingCallback
   header.HiddenFiles = Flag(request.hiddenFiles);
   header.Volume = Flag(request.volumeLabel);
   header.DirectoryEntries = Flag(request.folderEntries);
+  header.Verbose = Flag(request.verbose);
   header.AlwaysOne = 1;
   header.CompressionLevel = request.level;
   header.DropFolderNames = Flag(!request.folderNames);

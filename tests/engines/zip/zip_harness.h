@@ -44,6 +44,7 @@ struct ZipRequest {
   bool recycle = false;
   bool oemNames = false;
   bool deleteEntries = false;
+  bool verbose = false;
   std::string tempFolder;
   std::optional<std::string> comment;
   const std::vector<std::byte>* input = nullptr;
