@@ -16,6 +16,7 @@
 //   drives and disk prompts (CheckDrive, ...) ...... drive_routines.cpp
 //   ArchiveComment (writing) ....................... archive_comment.cpp
 //   shared file routines (CopyWholeFile, ...) ...... file_routines.cpp
+//   EngineCallback (progress, engine questions) .... engine_callback.cpp
 //   password prompts, TPasswordDlg ................. password_prompts.cpp
 //
 // Failures are reports, not exceptions to the caller: an operation that fails
@@ -517,7 +518,8 @@ class TZipBuilder {
   std::unique_ptr<TZipStream> zipStream_;
 
   // ===========================================================================
-  // Password questions (password_prompts.cpp)
+  // Engine callbacks and password questions
+  // (engine_callback.cpp, password_prompts.cpp)
   // ===========================================================================
  public:
   // The password to encrypt with, asked twice; "" when refused, cancelled or mismatched.
@@ -529,8 +531,14 @@ class TZipBuilder {
                                                        TPasswordButtonSet buttons);
 
  private:
+  friend class EngineCallbackAnswers;
+
   // Callback action 8: the password and repeat count for the engine; sets LastPasswordChoice.
   [[nodiscard]] PasswordDecision AnswerPasswordRequest(const PasswordRequest& request);
+
+  // An exception left an event handler inside EngineCallback. The callback stops
+  // the engine, and the operation reports the failure once the engine returned.
+  bool engineCallbackFailed_ = false;
 };
 
 }  // namespace zipbuilder

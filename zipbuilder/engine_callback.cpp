@@ -1,0 +1,259 @@
+// EngineCallback: the engines' way back into the component during a command.
+//
+// It runs inside the engine's exec call, on the GUI thread, across a library
+// boundary: nothing may be thrown out of it, and it must never write more into
+// the record's text area than the component is promised to have (513 bytes;
+// the engine owns the rest).
+#include "zipbuilder/engine_callback.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "zipbuilder/path_text.h"
+#include "zipbuilder/zip_builder.h"
+
+namespace zipbuilder {
+
+namespace {
+
+constexpr std::int32_t ContinueEngine = 0;
+constexpr std::int32_t StopEngine = 1;
+
+// Callback 9 without a handler: neither "extract" (1) nor "skip" (0), so that the
+// engine can tell that nobody was asked.
+constexpr std::int32_t CrcErrorNobodyAsked = 2;
+constexpr std::int32_t OlderFileBit = 1 << 16;
+constexpr std::int32_t DirectoryIndexMask = 0xFFFF;
+constexpr std::int32_t NewPasswordBit = 1;
+constexpr std::uint32_t HighestRepeatCount = 15;
+
+[[nodiscard]] std::string_view ZeroTerminatedText(const char* text, std::size_t capacity) {
+  return {text, static_cast<std::size_t>(std::find(text, text + capacity, '\0') - text)};
+}
+
+// Copies at most `maximumCharacters` of `text` and a terminating zero.
+void WriteText(char* area, std::string_view text, std::size_t maximumCharacters) {
+  const std::size_t count = std::min(text.size(), maximumCharacters);
+  std::memcpy(area, text.data(), count);
+  area[count] = '\0';
+}
+
+// Engines put a small error number in the low byte and details above it.
+[[nodiscard]] int LowByteAsSigned(std::int32_t value) {
+  return static_cast<std::int8_t>(static_cast<std::uint8_t>(value & 0xFF));
+}
+
+[[nodiscard]] std::int32_t Flag(bool value) { return value ? 1 : 0; }
+
+}  // namespace
+
+// Answers one callback record for its component. A friend of TZipBuilder: the
+// engine's messages and totals land in run-time state that no setter exposes.
+class EngineCallbackAnswers {
+ public:
+  EngineCallbackAnswers(TZipBuilder& component, engines::EngineCallbackRecord& record)
+      : component_(component), record_(record) {}
+
+  [[nodiscard]] std::int32_t Run() noexcept {
+    try {
+      fileName_ = SlashesToBackslashes(AreaText());
+      RaiseProgress();
+      Answer();
+      component_.toolkit_.ProcessPendingMessages();
+    } catch (...) {
+      component_.engineCallbackFailed_ = true;
+      return StopEngine;
+    }
+    return component_.cancel_ ? StopEngine : ContinueEngine;
+  }
+
+ private:
+  [[nodiscard]] std::string_view AreaText() const {
+    return ZeroTerminatedText(record_.Text, engines::EngineCallbackTextSize);
+  }
+
+  [[nodiscard]] std::string_view AreaComment() const {
+    return ZeroTerminatedText(record_.Text + engines::EngineCallbackCommentOffset,
+                              engines::EngineCallbackTextSize - engines::EngineCallbackCommentOffset);
+  }
+
+  [[nodiscard]] std::int32_t Value2AsInt32() const { return static_cast<std::int32_t>(record_.Value2); }
+
+  void Progress(ProgressType type, const std::string& fileName, std::int32_t size) {
+    component_.OnProgress(component_, type, fileName, size);
+  }
+
+  void RaiseProgress() {
+    if (!component_.OnProgress) {
+      return;
+    }
+    switch (record_.Action) {
+      case engines::EngineAction::NewFile:
+        return Progress(ProgressType::pgNewFile, fileName_, Value2AsInt32());
+      case engines::EngineAction::BytesDone:
+        return Progress(ProgressType::pgBytesDone, {}, Value2AsInt32());
+      case engines::EngineAction::BatchEnd:
+        return Progress(ProgressType::pgBatchEnd, {}, 0);
+      case engines::EngineAction::FileCount:
+        return Progress(ProgressType::pgFileCount, {}, Value2AsInt32());
+      case engines::EngineAction::TotalSize:
+        return Progress(ProgressType::pgTotalSize, {}, Value2AsInt32());
+      default:
+        return;
+    }
+  }
+
+  void Answer() {
+    switch (record_.Action) {
+      case engines::EngineAction::Message:
+        return AnswerMessage();
+      case engines::EngineAction::TotalSize:
+        component_.batchTotalSize_ = Value2AsInt32();
+        return;
+      case engines::EngineAction::NewName:
+        return AnswerNewName();
+      case engines::EngineAction::PasswordRequest:
+        return AnswerPasswordRequest();
+      case engines::EngineAction::CrcError:
+        return AnswerCrcError();
+      case engines::EngineAction::OverwriteQuestion:
+        return AnswerOverwriteQuestion();
+      case engines::EngineAction::FileSkipped:
+        return AnswerFileSkipped();
+      case engines::EngineAction::FileComment:
+        return AnswerFileComment();
+      case engines::EngineAction::OutputMemoryRequest:
+        return AnswerOutputMemoryRequest();
+      default:
+        return;  // progress only, or a code this component does not know
+    }
+  }
+
+  void NoteEngineError() {
+    if (record_.Value1 == 0) {
+      return;
+    }
+    component_.errCode_ = LowByteAsSigned(record_.Value1);
+    component_.engineErrCode_ = record_.Value1;
+  }
+
+  // Engine messages are no reports: no box, and OnMessage gets the engine's value.
+  void AnswerMessage() {
+    NoteEngineError();
+    component_.lastMessage_ = fileName_;
+    if (component_.OnMessage) {
+      component_.OnMessage(component_, record_.Value1, fileName_);
+    }
+  }
+
+  void AnswerNewName() {
+    if (!component_.OnSetNewName) {
+      return;
+    }
+    std::string name(AreaText());
+    bool isChanged = false;
+    component_.OnSetNewName(component_, name, isChanged);
+    if (isChanged) {
+      WriteText(record_.Text, name, engines::EngineCallbackMaximumAnswer);
+    }
+    record_.Value1 = Flag(isChanged);
+  }
+
+  void AnswerPasswordRequest() {
+    const PasswordRequest request{
+        .IsZipAction = record_.IsZip != 0,
+        .Kind = (record_.Value1 & NewPasswordBit) != 0 ? PasswordKind::New : PasswordKind::Existing,
+        .RepeatCount = static_cast<std::uint32_t>(record_.Value2),
+        .ForFile = fileName_,
+    };
+    PasswordDecision decision = component_.AnswerPasswordRequest(request);
+    if (decision.Password.empty()) {
+      record_.Value1 = 0;
+      decision.RepeatCount = 0;
+    } else {
+      WriteText(record_.Text, decision.Password, engines::MaximumPasswordLength);
+      record_.Value1 = 1;
+    }
+    record_.Value2 = std::min(decision.RepeatCount, HighestRepeatCount);
+    if (component_.lastPasswordChoice_ == static_cast<int>(DialogAnswer::CancelAll)) {
+      record_.Action = engines::EngineAction::None;
+    }
+    if (component_.lastPasswordChoice_ == static_cast<int>(DialogAnswer::Abort)) {
+      component_.cancel_ = true;
+    }
+  }
+
+  void AnswerCrcError() {
+    if (!component_.OnCRC32Error) {
+      record_.Value1 = CrcErrorNobodyAsked;
+      return;
+    }
+    bool doExtract = true;
+    component_.OnCRC32Error(component_, fileName_, static_cast<std::uint32_t>(record_.Value1),
+                            static_cast<std::uint32_t>(record_.Value2), doExtract);
+    record_.Value1 = Flag(doExtract);
+  }
+
+  void AnswerOverwriteQuestion() {
+    if (!component_.OnExtractOverwrite) {
+      return;
+    }
+    bool doOverwrite = record_.Value2 != 0;
+    const bool isOlder = (record_.Value1 & OlderFileBit) != 0;
+    const int directoryIndex = record_.Value1 & DirectoryIndexMask;
+    component_.OnExtractOverwrite(component_, fileName_, isOlder, doOverwrite, directoryIndex);
+    record_.Value2 = Flag(doOverwrite);
+  }
+
+  void AnswerFileSkipped() {
+    NoteEngineError();
+    if (!component_.OnExtractSkipped) {
+      return;
+    }
+    // The engine counts its reasons from 1, the event from 0.
+    const auto skipType = static_cast<UnZipSkipTypes>((record_.Value2 & 0xFF) - 1);
+    component_.OnExtractSkipped(component_, fileName_, skipType, record_.Value1);
+  }
+
+  void AnswerFileComment() {
+    if (!component_.OnFileComment) {
+      return;
+    }
+    std::string comment(AreaComment());
+    bool isChanged = false;
+    component_.OnFileComment(component_, fileName_, comment, isChanged);
+    if (isChanged && !comment.empty()) {
+      WriteText(record_.Text, comment, engines::EngineCallbackMaximumComment);
+    } else {
+      record_.Text[0] = '\0';
+    }
+    record_.Value1 = Flag(isChanged);
+    record_.Value2 = static_cast<std::intptr_t>(std::min(comment.size(), engines::EngineCallbackMaximumComment));
+  }
+
+  void AnswerOutputMemoryRequest() {
+    TZipStream& stream = component_.ZipStream();
+    const std::intptr_t requested = record_.Value2;
+    if (requested < 0 || !stream.SetSize(static_cast<std::size_t>(requested))) {
+      record_.Value1 = 1;
+      record_.Value2 = 0;
+      return;
+    }
+    record_.Value2 = reinterpret_cast<std::intptr_t>(stream.Memory());
+  }
+
+  TZipBuilder& component_;
+  engines::EngineCallbackRecord& record_;
+  std::string fileName_;
+};
+
+std::int32_t ENGINE_CALL EngineCallback(engines::EngineCallbackRecord* record) noexcept {
+  if (record == nullptr || record->Caller == nullptr) {
+    return StopEngine;
+  }
+  return EngineCallbackAnswers(*static_cast<TZipBuilder*>(record->Caller), *record).Run();
+}
+
+}  // namespace zipbuilder
