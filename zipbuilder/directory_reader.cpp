@@ -49,6 +49,8 @@ class ScopeExit {
   return stored.substr(0, stored.find('\0'));
 }
 
+// A damaged directory offset can push the sum below zero or past what the
+// state holds; no archive has fewer than 0 bytes in front of it.
 [[nodiscard]] std::int32_t ClampToPrefixSize(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
 }

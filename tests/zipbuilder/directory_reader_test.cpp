@@ -374,12 +374,6 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageCase{"UTF-8 flag under cpOEM", CPOpts::cpOEM, 3, 30, 0x0800, "caf\xC3\xA9.txt",
                      platform::Utf8ToAnsi("caf\xC3\xA9.txt")}));
 
-TEST_F(ListingTest, AUtf8NameIsNotReadAsOem) {
-  ListBytes(BuildArchive({{.Name = "caf\xC3\xA9.txt", .Flags = 0x0800, .HostSystem = 0}}));
-  ASSERT_EQ(component.DirEntries().size(), 1u);
-  EXPECT_NE(component.DirEntries()[0]->FileName, platform::OemToChar("caf\xC3\xA9.txt"));
-}
-
 // ---------------------------------------------------------------------------
 // Nothing to list, and failures.
 

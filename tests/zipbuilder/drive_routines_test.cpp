@@ -138,22 +138,6 @@ TEST_F(FloppyPromptTest, TheHandlerIsAskedForTheDiskAndItsAnswerTaken) {
   EXPECT_GE(toolkit.PendingMessageCalls(), 1u);
 }
 
-TEST_F(FloppyPromptTest, CancelInTheHandlerEndsWith11007WithoutABox) {
-  AnswerDiskRequests(true);
-  EXPECT_EQ(AskForDiskRaises(), message_id::UserCanceled);
-  EXPECT_EQ(raisedDisplay, MessageDisplay::Silent);
-  EXPECT_EQ(raisedText, "User canceled operation");
-  EXPECT_EQ(requests.size(), 1u);
-  EXPECT_TRUE(toolkit.MessageBoxesShown().empty());
-}
-
-TEST_F(FloppyPromptTest, UnattendedAPromptFailsWith11025) {
-  component.SetUnattended(true);
-  AnswerDiskRequests(false);
-  EXPECT_EQ(AskForDiskRaises(), message_id::UnattendedSpanningNotImplemented);
-  EXPECT_TRUE(requests.empty());
-}
-
 TEST_F(FloppyPromptTest, WithoutAHandlerABoxAsks) {
   toolkit.SetApplicationTitle("Patch");
   toolkit.QueueMessageBoxAnswer(DialogAnswer::Ok);

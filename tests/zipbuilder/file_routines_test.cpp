@@ -102,18 +102,6 @@ TEST_F(FileRoutinesTest, CopyWholeFileThatCannotWriteAnswersWriteFailedAndLeaves
   EXPECT_FALSE(scratch.Exists("copy.bin"));
 }
 
-TEST_F(FileRoutinesTest, CopyWholeFileSendsNoProgress) {
-  TZipBuilderTestAccess::Rewrite(component).ReportCopyProgress = true;
-  int progressEvents = 0;
-  component.OnProgress = [&progressEvents](TZipBuilder&, ProgressType, const std::string&, std::int32_t) {
-    ++progressEvents;
-  };
-  scratch.WriteFile("source.bin", Pattern(20000));
-  EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")), copy_result::Success);
-  EXPECT_EQ(progressEvents, 0);
-  EXPECT_FALSE(TZipBuilderTestAccess::Rewrite(component).ReportCopyProgress);
-}
-
 // ---------------------------------------------------------------------------
 // CopyFileBytes
 
