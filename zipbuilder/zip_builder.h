@@ -16,7 +16,9 @@
 //   drives and disk prompts (CheckDrive, ...) ...... drive_routines.cpp
 //   ArchiveComment (writing) ....................... archive_comment.cpp
 //   shared file routines (CopyWholeFile, ...) ...... file_routines.cpp
+//   engine command records ......................... command_records.cpp
 //   EngineCallback (progress, engine questions) .... engine_callback.cpp
+//   extraction to disk and to memory ............... extraction.cpp
 //   password prompts, TPasswordDlg ................. password_prompts.cpp
 //
 // Failures are reports, not exceptions to the caller: an operation that fails
@@ -518,10 +520,21 @@ class TZipBuilder {
   std::unique_ptr<TZipStream> zipStream_;
 
   // ===========================================================================
-  // Engine callbacks and password questions
-  // (engine_callback.cpp, password_prompts.cpp)
+  // Engine commands: extraction, engine callbacks and password questions
+  // (extraction.cpp, engine_callback.cpp, password_prompts.cpp)
   // ===========================================================================
  public:
+  // Extracts the entries FSpecArgs names (every entry when it is empty) from
+  // ZipFileName below ExtrBaseDir with the unzip engine. ProcessedCount is the
+  // number of files extracted; FSpecArgs is empty afterwards.
+  void Extract();
+  // Extracts the entry `entryName` (an empty name: the first line of FSpecArgs)
+  // into ZipStream. ZipStream when exactly that entry came out, else null.
+  [[nodiscard]] TZipStream* ExtractEntryToMemory(std::string_view entryName);
+  // Inflates the compressed bytes of `source` into ZipStream, sized `outputSize`
+  // first. ZipStream when it worked, else null.
+  [[nodiscard]] TZipStream* ExtractMemoryToMemory(TZipStream& source, std::int32_t outputSize);
+
   // The password to encrypt with, asked twice; "" when refused, cancelled or mismatched.
   [[nodiscard]] std::string PromptAddPassword();
   // The password of an encrypted entry; "" when refused or cancelled.
@@ -532,6 +545,7 @@ class TZipBuilder {
 
  private:
   friend class EngineCallbackAnswers;
+  friend class ExtractionRun;
 
   // Callback action 8: the password and repeat count for the engine; sets LastPasswordChoice.
   [[nodiscard]] PasswordDecision AnswerPasswordRequest(const PasswordRequest& request);
