@@ -4,6 +4,7 @@
 
 #include "engines/shared/crc32.h"
 #include "engines/shared/zip_format.h"
+#include "platform/date_time.h"
 
 namespace engines::zip {
 
@@ -83,7 +84,11 @@ std::uint32_t EncryptionOverhead(const PlannedEntry& entry) {
 }  // namespace
 
 EntryWriter::EntryWriter(ArchiveOutput& output, CallbackChannel& channel, CompressionPipeline& pipeline)
-    : output_(output), channel_(channel), pipeline_(pipeline), random_(std::random_device{}()) {}
+    : output_(output),
+      channel_(channel),
+      pipeline_(pipeline),
+      // Some runtimes' random_device is deterministic; the clock keeps headers apart.
+      random_(std::random_device{}() ^ static_cast<std::uint32_t>(platform::GetUnixTime())) {}
 
 std::optional<shared::TraditionalCipher> EntryWriter::StartEncryption(const PlannedEntry& entry,
                                                                       std::uint8_t checkByte) {

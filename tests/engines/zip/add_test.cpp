@@ -283,6 +283,18 @@ TEST_F(AddFiles, OldEntriesAreCopiedAsTheyAreBehindTheStub) {
                       {"old/described.txt", "with a descriptor"},
                       {"src/a.txt", "the old a"},
                       {"src/sub/b.txt", "beta"}});
+
+  // Now the offsets count from the file's start, as `zip -A` leaves them; they must stay so.
+  ZipRequest deletion;
+  deletion.archive = ArchivePath();
+  deletion.deleteEntries = true;
+  deletion.specifications = {{.text = "old/stored.txt"}};
+  EXPECT_EQ(Run(deletion).count, 1);
+  EXPECT_EQ(Inspect(ArchivePath()).firstLocalHeader, stub.size());
+  ExpectArchiveHolds({{"old/deflated.txt", std::string(3000, 'd')},
+                      {"old/described.txt", "with a descriptor"},
+                      {"src/a.txt", "the old a"},
+                      {"src/sub/b.txt", "beta"}});
 }
 
 // Disk: a.txt newer than its entry, notes.log older than its entry, b.txt not in
