@@ -36,6 +36,25 @@ std::string DosPart(std::string_view text, std::size_t longest) {
   return part;
 }
 
+std::string DosNameComponent(std::string_view component) {
+  const std::size_t dot = component.rfind('.');
+  const std::string_view base = dot == std::string_view::npos ? component : component.substr(0, dot);
+  const std::string_view extension = dot == std::string_view::npos ? std::string_view{} : component.substr(dot + 1);
+  std::string dosName = DosPart(base, DosBaseLength);
+  if (dosName.empty()) {
+    dosName = "_";
+  }
+  const std::string dosExtension = DosPart(extension, DosExtensionLength);
+  if (!dosExtension.empty()) {
+    dosName += "." + dosExtension;
+  }
+  return dosName;
+}
+
+bool IsPlainAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char character) { return static_cast<unsigned char>(character) < 0x80; });
+}
+
 }  // namespace
 
 std::optional<std::string> SafeEntryName(std::string_view name, shared::EntryKind kind,
@@ -52,21 +71,6 @@ std::optional<std::string> SafeEntryName(std::string_view name, shared::EntryKin
   return safe;
 }
 
-std::string DosNameComponent(std::string_view component) {
-  const std::size_t dot = component.rfind('.');
-  const std::string_view base = dot == std::string_view::npos ? component : component.substr(0, dot);
-  const std::string_view extension = dot == std::string_view::npos ? std::string_view{} : component.substr(dot + 1);
-  std::string dosName = DosPart(base, DosBaseLength);
-  if (dosName.empty()) {
-    dosName = "_";
-  }
-  const std::string dosExtension = DosPart(extension, DosExtensionLength);
-  if (!dosExtension.empty()) {
-    dosName += "." + dosExtension;
-  }
-  return dosName;
-}
-
 std::string DosName(std::string_view name) {
   std::string converted;
   std::size_t start = 0;
@@ -79,10 +83,6 @@ std::string DosName(std::string_view name) {
     start = end + 1;
   }
   return converted;
-}
-
-bool IsPlainAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char character) { return static_cast<unsigned char>(character) < 0x80; });
 }
 
 EncodedText EncodeForArchive(std::string_view ansiText, NameEncoding encoding) {

@@ -19,11 +19,9 @@ namespace engines::zip {
 [[nodiscard]] std::optional<std::string> SafeEntryName(std::string_view name, shared::EntryKind kind,
                                                        shared::EntryPathVerdict& refusal);
 
-// One name component in the 8.3 form of MS-DOS, upper case: at most eight
-// characters, a dot and three more; characters DOS does not allow become "_".
-[[nodiscard]] std::string DosNameComponent(std::string_view component);
-
-// Every component of a "/"-separated name in its DOS form.
+// Every component of a "/"-separated name in the 8.3 form of MS-DOS, upper case:
+// at most eight characters, a dot and three more; characters DOS does not allow
+// become "_".
 [[nodiscard]] std::string DosName(std::string_view name);
 
 struct EncodedText {
@@ -34,7 +32,5 @@ struct EncodedText {
 // The engine's texts are ANSI. Stored names and comments are UTF-8 (flagged when
 // not plain ASCII), or the OEM code page when the caller asks for it.
 [[nodiscard]] EncodedText EncodeForArchive(std::string_view ansiText, NameEncoding encoding);
-
-[[nodiscard]] bool IsPlainAscii(std::string_view text);
 
 }  // namespace engines::zip

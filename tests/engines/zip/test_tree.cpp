@@ -43,13 +43,4 @@ std::string TextOfSize(std::size_t size) {
   return text;
 }
 
-CurrentFolder::CurrentFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
-  std::filesystem::current_path(folder);
-}
-
-CurrentFolder::~CurrentFolder() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous_, ignored);
-}
-
 }  // namespace engines::zip::testing

@@ -18,16 +18,4 @@ void MakeFile(const std::filesystem::path& path, const std::string& content);
 // `size` bytes of text that deflates well.
 [[nodiscard]] std::string TextOfSize(std::size_t size);
 
-// Makes `folder` the current folder for the object's life.
-class CurrentFolder {
- public:
-  explicit CurrentFolder(const std::filesystem::path& folder);
-  ~CurrentFolder();
-  CurrentFolder(const CurrentFolder&) = delete;
-  CurrentFolder& operator=(const CurrentFolder&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
 }  // namespace engines::zip::testing
