@@ -1,5 +1,17 @@
 // The zip engine's one operation: run a command record. Everything a command
 // needs lives on this call's stack; nothing is kept between calls.
+//
+// The folder, in the order a command meets it:
+//   command               the record read into plain values
+//   callback_channel      everything said to the caller (progress, questions)
+//   add_operation         add files or one memory entry; add_planning decides what,
+//                         file_selection and stored_names find the files and name them
+//   compression_pipeline  reading ahead; compression_pool and compression_jobs compress
+//   entry_writing         one new entry: headers, encryption, data
+//   existing_archive      the archive added to or deleted from; entry_copying copies
+//   delete_operation      remove entries
+//   memory_compression    memory into memory
+//   archive_output        the safe save; central_directory the records at the end
 #pragma once
 
 #include <cstdint>

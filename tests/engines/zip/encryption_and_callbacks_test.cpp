@@ -36,16 +36,19 @@ TEST_F(Questions, ALinesPasswordEncryptsWhatItSelects) {
   EXPECT_EQ(ExtractWithUnzipEngine(ArchivePath(), "wrong"), (std::map<std::string, std::string>{{"src/c.txt", "gamma"}}));
 }
 
-TEST_F(Questions, ALargeEncryptedFileCarriesADataDescriptor) {
+TEST_F(Questions, ALargeEncryptedFileCarriesADataDescriptorDeflatedOrStored) {
   const std::string large = TextOfSize(9 * 1024 * 1024 + 99);
   MakeFile(scratch_ / "big" / "large.txt", large);
-  ZipRequest request = AddEverything();
-  request.specifications = {{.text = "big/large.txt", .password = "pieces", .rootFolder = scratch_.Path().string()}};
-  EXPECT_EQ(Run(request).count, 1);
-  const zf::CentralHeader& header = Inspect(ArchivePath()).Find("big/large.txt")->central;
-  EXPECT_NE(header.flags & zf::general_flag::DataDescriptor, 0);
-  EXPECT_EQ(header.method, zf::compression_method::Deflated);
-  ExpectArchiveHolds({{"big/large.txt", large}}, "pieces");
+  for (const int level : {6, 0}) {
+    ZipRequest request = AddEverything();
+    request.level = level;
+    request.specifications = {{.text = "big/large.txt", .password = "pieces", .rootFolder = scratch_.Path().string()}};
+    EXPECT_EQ(Run(request).count, 1);
+    const zf::CentralHeader& header = Inspect(ArchivePath()).Find("big/large.txt")->central;
+    EXPECT_NE(header.flags & zf::general_flag::DataDescriptor, 0);
+    EXPECT_EQ(header.method, level == 0 ? zf::compression_method::Stored : zf::compression_method::Deflated);
+    ExpectArchiveHolds({{"big/large.txt", large}}, "pieces");
+  }
 }
 
 TEST_F(Questions, EncryptionWithoutAPasswordAsksOnceAndUsesTheAnswer) {
