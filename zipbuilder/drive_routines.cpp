@@ -9,7 +9,6 @@
 // such a path lies on a drive that is always present and never swapped, which is
 // what the network-path rules (no drive letter to validate, no prompt) describe.
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <limits>
 
