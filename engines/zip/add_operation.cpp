@@ -38,7 +38,7 @@ ErrorValue ErrorOf(ArchiveProblem problem) {
                                                                                 : ErrorValue::ArchiveUnreadable;
 }
 
-std::vector<DataSource> DataSourcesOf(const ZipCommand& command, const std::vector<PlannedEntry>& entries) {
+std::vector<DataSource> DataSourcesOf(const std::vector<PlannedEntry>& entries) {
   std::vector<DataSource> sources;
   for (const PlannedEntry& entry : entries) {
     if (!entry.HasData()) {
@@ -46,9 +46,7 @@ std::vector<DataSource> DataSourcesOf(const ZipCommand& command, const std::vect
     }
     DataSource source;
     source.diskPath = entry.diskPath;
-    if (entry.origin == EntryOrigin::Memory) {
-      source.memory = command.memoryInput;
-    }
+    source.memory = entry.memory;
     source.size = entry.size;
     source.coding = entry.level == 0 ? Coding::Store : Coding::Deflate;
     sources.push_back(std::move(source));
@@ -133,7 +131,7 @@ class Adder {
   }
 
   std::int32_t WriteNewEntries(AddPlan& plan, ArchiveOutput& output, std::vector<CentralEntry>& directory) {
-    CompressionPipeline pipeline(DataSourcesOf(command_, plan.entries), command_.level,
+    CompressionPipeline pipeline(DataSourcesOf(plan.entries), command_.level,
                                  CompressionPool::DefaultWorkerCount());
     EntryWriter writer(output, channel_, pipeline);
     std::int32_t added = 0;

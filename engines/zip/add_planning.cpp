@@ -75,6 +75,7 @@ class Planner {
     entry.dosDateTime = command_.memoryDosDateTime != 0 ? command_.memoryDosDateTime
                                                         : platform::SystemTimeToDosDateTime(platform::GetLocalTime());
     entry.dosAttributes = command_.memoryAttributes & ~platform::file_attribute::Directory;
+    entry.memory = command_.memoryInput;
     entry.size = command_.memoryInput.size();
     return Plan(std::move(entry), command_.specifications.front().pattern, command_.specifications.front());
   }

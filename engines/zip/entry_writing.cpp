@@ -1,6 +1,8 @@
 #include "engines/zip/entry_writing.h"
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 #include "engines/shared/crc32.h"
 #include "engines/shared/zip_format.h"
@@ -80,6 +82,53 @@ CentralEntry CentralEntryFor(const PlannedEntry& entry, const DataFacts& facts, 
 std::uint32_t EncryptionOverhead(const PlannedEntry& entry) {
   return entry.password ? static_cast<std::uint32_t>(shared::EncryptionHeaderSize) : 0;
 }
+
+// An entry's data read a second time, from its file or from the caller's memory.
+class SourceRereading {
+ public:
+  static std::optional<SourceRereading> Open(const PlannedEntry& entry) {
+    SourceRereading source;
+    source.memory_ = entry.memory;
+    if (entry.origin == EntryOrigin::Memory) {
+      return source;
+    }
+    source.file_ = platform::CreateFile(entry.diskPath, platform::FileAccess::Read, platform::FileShare::Read,
+                                        platform::FileCreation::OpenExisting);
+    if (source.file_ == platform::InvalidFileHandle) {
+      return std::nullopt;
+    }
+    return source;
+  }
+  SourceRereading(SourceRereading&& other) noexcept
+      : memory_(other.memory_), file_(std::exchange(other.file_, platform::InvalidFileHandle)) {}
+  SourceRereading& operator=(SourceRereading&&) = delete;
+  SourceRereading(const SourceRereading&) = delete;
+  SourceRereading& operator=(const SourceRereading&) = delete;
+  ~SourceRereading() {
+    if (file_ != platform::InvalidFileHandle) {
+      platform::CloseHandle(file_);
+    }
+  }
+
+  // Fills `into` with the next bytes; false when they cannot all be had.
+  [[nodiscard]] bool Read(std::span<std::byte> into) {
+    if (file_ == platform::InvalidFileHandle) {
+      if (into.size() > memory_.size()) {
+        return false;
+      }
+      std::copy_n(memory_.begin(), into.size(), into.begin());
+      memory_ = memory_.subspan(into.size());
+      return true;
+    }
+    std::uint32_t read = 0;
+    return platform::ReadFile(file_, into.data(), static_cast<std::uint32_t>(into.size()), read) && read == into.size();
+  }
+
+ private:
+  SourceRereading() = default;
+  std::span<const std::byte> memory_;
+  platform::FileHandle file_ = platform::InvalidFileHandle;
+};
 
 }  // namespace
 
@@ -251,9 +300,8 @@ EntryOutcome EntryWriter::RewriteStored(const PlannedEntry& entry, std::uint32_t
   facts.crc32 = crc32;
   facts.uncompressedSize = static_cast<std::uint32_t>(entry.size);
   facts.compressedSize = facts.uncompressedSize + EncryptionOverhead(entry);
-  const platform::FileHandle file = platform::CreateFile(entry.diskPath, platform::FileAccess::Read,
-                                                         platform::FileShare::Read, platform::FileCreation::OpenExisting);
-  if (file == platform::InvalidFileHandle) {
+  std::optional<SourceRereading> source = SourceRereading::Open(entry);
+  if (!source) {
     return Skip(entry, entryStart, ErrorValue::SourceUnreadable, "the file cannot be opened again");
   }
   WriteLocalHeader(output_, LocalHeaderFor(entry, facts), entry.name.bytes);
@@ -263,15 +311,12 @@ EntryOutcome EntryWriter::RewriteStored(const PlannedEntry& entry, std::uint32_t
   shared::Crc32 check;
   bool readable = true;
   while (left > 0 && readable) {
-    const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, buffer.size()));
-    std::uint32_t read = 0;
-    readable = platform::ReadFile(file, buffer.data(), piece, read) && read == piece;
-    const std::span<std::byte> data = std::span(buffer).first(read);
+    const std::span<std::byte> data = std::span(buffer).first(static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size())));
+    readable = source->Read(data);
     check.Update(data);
     WriteData(cipher, data);
-    left -= read;
+    left -= data.size();
   }
-  platform::CloseHandle(file);
   if (!readable || check.Value() != crc32) {
     return Skip(entry, entryStart, ErrorValue::SourceUnreadable, "the file changed while it was being added");
   }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "engines/zip/stored_names.h"
@@ -14,6 +16,7 @@ enum class EntryOrigin { DiskFile, DiskFolder, Memory, VolumeLabel };
 struct PlannedEntry {
   EntryOrigin origin = EntryOrigin::DiskFile;
   std::string diskPath;     // disk files and folders
+  std::span<const std::byte> memory;  // the caller's data for a memory entry
   std::string displayName;  // the ANSI name callbacks show
   EncodedText name;         // as stored
   EncodedText comment;     // as stored

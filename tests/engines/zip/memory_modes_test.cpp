@@ -40,6 +40,18 @@ TEST_F(MemoryModes, AnEntryFromMemoryTakesItsNameAttributesAndDate) {
   ExpectArchiveHolds({{"memory/stream.txt", TextOfSize(50000)}});
 }
 
+TEST_F(MemoryModes, ALargeIncompressibleEntryFromMemoryIsStored) {
+  const std::string noise = RandomBytes(9 * 1024 * 1024 + 3, 10);
+  const std::vector<std::byte> input = BytesOf(noise);
+  ZipRequest request;
+  request.archive = ArchivePath();
+  request.specifications = {{.text = "noise.bin"}};
+  request.input = &input;
+  EXPECT_EQ(Run(request).count, 1);
+  EXPECT_EQ(Inspect(ArchivePath()).entries.at(0).central.method, zf::compression_method::Stored);
+  ExpectArchiveHolds({{"noise.bin", noise}});
+}
+
 TEST_F(MemoryModes, AnEntryFromMemoryWithoutADateIsDatedNow) {
   const std::vector<std::byte> input = BytesOf("now");
   ZipRequest request;
