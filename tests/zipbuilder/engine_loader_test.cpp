@@ -133,7 +133,7 @@ class EngineLoaderUnloadable : public EngineLoaderTest, public testing::WithPara
 
 // A file that is no library stands for every library that cannot be loaded: the
 // system search would always find the build's own engines beside the program.
-TEST_P(EngineLoaderUnloadable, ReportsTheLibraryAsNotFoundAndRestoresTheErrorMode) {
+TEST_P(EngineLoaderUnloadable, ReportsTheLibraryAsNotFoundAndItsVersionsAsZero) {
   const UnloadableCase& unloadable = GetParam();
   const ScratchFolder folder;
   folder.WriteFile(unloadable.FileName, "this is no library");
@@ -148,6 +148,10 @@ TEST_P(EngineLoaderUnloadable, ReportsTheLibraryAsNotFoundAndRestoresTheErrorMod
   EXPECT_EQ(Handle(unloadable.Engine), nullptr);
   EXPECT_EQ(reported, std::vector<int>{unloadable.Report});
   EXPECT_TRUE(toolkit.MessageBoxesShown().empty());
+
+  const bool unzip = unloadable.Engine == EngineKind::Unzip;
+  EXPECT_EQ(unzip ? component.UnzipEngineVersion() : component.ZipEngineVersion(), 0);
+  EXPECT_EQ(unzip ? component.UnzipEnginePrivVersion() : component.ZipEnginePrivVersion(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, EngineLoaderUnloadable,
