@@ -238,6 +238,15 @@ bool DefineWineDrive(char letter, const std::string& unixMountPoint, UINT driveT
   return succeeded != FALSE;
 }
 
+// The mount manager takes the drive away but leaves the letter's name in the session's
+// object namespace, so later programs of the same Wine session would still find the
+// letter in GetLogicalDrives and read a volume from it; the name goes as well.
+void UnmapWineDrive(char letter) {
+  DefineWineDrive(letter, {}, 0);
+  const char deviceName[] = {letter, ':', '\0'};
+  ::DefineDosDeviceA(DDD_REMOVE_DEFINITION, deviceName, nullptr);
+}
+
 std::optional<UINT> DriveTypeOf(char letter, std::string_view wineType) {
   const bool floppyLetter = (letter | 0x20) == 'a' || (letter | 0x20) == 'b';
   if (wineType.empty()) {
@@ -305,7 +314,7 @@ TestMachine::TestMachine() : state_(new State) {
 
 TestMachine::~TestMachine() {
   for (const MappedDrive& drive : state_->drives) {
-    DefineWineDrive(drive.letter, {}, 0);
+    UnmapWineDrive(drive.letter);
   }
   DeleteTestKeys(platform::RegistryRoot::CurrentUser);
   DeleteTestKeys(platform::RegistryRoot::LocalMachine);
