@@ -7,6 +7,7 @@
 #include "zipbuilder/engine_callback.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -233,10 +234,12 @@ class EngineCallbackAnswers {
     record_.Value2 = static_cast<std::intptr_t>(std::min(comment.size(), engines::EngineCallbackMaximumComment));
   }
 
+  // Memory sizes cross the engine interface as 32-bit numbers; more cannot be meant.
   void AnswerOutputMemoryRequest() {
     TZipStream& stream = component_.ZipStream();
     const std::intptr_t requested = record_.Value2;
-    if (requested < 0 || !stream.SetSize(static_cast<std::size_t>(requested))) {
+    const bool expressible = requested >= 0 && static_cast<std::uintmax_t>(requested) <= UINT32_MAX;
+    if (!expressible || !stream.SetSize(static_cast<std::size_t>(requested))) {
       record_.Value1 = 1;
       record_.Value2 = 0;
       return;
