@@ -25,7 +25,10 @@ CallbackChannel::CallbackChannel(EngineCallbackFunction callback, void* caller) 
 
 void CallbackChannel::SetText(std::string_view text, std::size_t offset, std::size_t room) {
   const std::size_t length = std::min(text.size(), room - 1);
-  std::memcpy(record_.Text + offset, text.data(), length);
+  // An empty view may have no address at all, which memcpy must not be given.
+  if (length > 0) {
+    std::memcpy(record_.Text + offset, text.data(), length);
+  }
   record_.Text[offset + length] = '\0';
 }
 

@@ -174,10 +174,11 @@ TEST_F(AddFiles, NamesOutsideAsciiAreUtf8AndFlagged) {
   ZipRequest request = AddEverything();
   request.specifications[0].recurse = false;
   static_cast<void>(Run(request));
-  const InspectedEntry* entry = Inspect(ArchivePath()).Find(name);
-  ASSERT_NE(entry, nullptr) << ::testing::PrintToString(Inspect(ArchivePath()).Names());
+  const InspectedArchive archive = Inspect(ArchivePath());
+  const InspectedEntry* entry = archive.Find(name);
+  ASSERT_NE(entry, nullptr) << ::testing::PrintToString(archive.Names());
   EXPECT_NE(entry->central.flags & zf::general_flag::Utf8Names, 0);
-  EXPECT_EQ(Inspect(ArchivePath()).Find("src/a.txt")->central.flags & zf::general_flag::Utf8Names, 0);
+  EXPECT_EQ(archive.Find("src/a.txt")->central.flags & zf::general_flag::Utf8Names, 0);
   ExpectArchiveHolds({{"src/a.txt", Tree.at("src/a.txt")}, {"src/notes.log", Tree.at("src/notes.log")}, {name, "unicode"}});
 }
 

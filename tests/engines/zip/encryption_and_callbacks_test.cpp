@@ -44,7 +44,7 @@ TEST_F(Questions, ALargeEncryptedFileCarriesADataDescriptorDeflatedOrStored) {
     request.level = level;
     request.specifications = {{.text = "big/large.txt", .password = "pieces", .rootFolder = scratch_.Path().string()}};
     EXPECT_EQ(Run(request).count, 1);
-    const zf::CentralHeader& header = Inspect(ArchivePath()).Find("big/large.txt")->central;
+    const zf::CentralHeader header = Inspect(ArchivePath()).Find("big/large.txt")->central;
     EXPECT_NE(header.flags & zf::general_flag::DataDescriptor, 0);
     EXPECT_EQ(header.method, level == 0 ? zf::compression_method::Stored : zf::compression_method::Deflated);
     ExpectArchiveHolds({{"big/large.txt", large}}, "pieces");
