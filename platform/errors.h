@@ -19,6 +19,7 @@ inline constexpr Win32Error InvalidDrive = 15;
 inline constexpr Win32Error NotReady = 21;
 inline constexpr Win32Error WriteFault = 29;
 inline constexpr Win32Error ReadFault = 30;
+inline constexpr Win32Error GenFailure = 31;  // e.g. reading the volume of an unformatted disk
 inline constexpr Win32Error SharingViolation = 32;
 inline constexpr Win32Error HandleEof = 38;
 inline constexpr Win32Error NotSupported = 50;

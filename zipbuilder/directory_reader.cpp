@@ -38,10 +38,10 @@ class ScopeExit {
   Action action_;
 };
 
-// What follows the last "\" or ":" of a name; empty for a folder entry.
-[[nodiscard]] std::string_view NamePart(std::string_view fileName) {
-  const std::size_t separator = fileName.find_last_of("\\:");
-  return separator == std::string_view::npos ? fileName : fileName.substr(separator + 1);
+// True when nothing follows the last "\" or ":" of a name: a folder entry.
+// Only the last character decides, which keeps a 65535-entry listing fast.
+[[nodiscard]] bool HasEmptyNamePart(std::string_view fileName) {
+  return fileName.empty() || fileName.back() == '\\' || fileName.back() == ':';
 }
 
 // Stored texts end at their length or at a zero byte, whichever comes first.
@@ -180,7 +180,7 @@ void TZipBuilder::ReadCentralHeaders(const EndRecord& endRecord) {
     if (std::int64_t{localHeaderOffset} < directory_.PrefixSize) {
       directory_.PrefixSize = static_cast<std::int32_t>(localHeaderOffset);
     }
-    if (!useDirOnlyEntries_ && NamePart(entry->FileName).empty()) {
+    if (!useDirOnlyEntries_ && HasEmptyNamePart(entry->FileName)) {
       ++directory_.SkippedDirCount;
       continue;
     }
@@ -214,7 +214,8 @@ std::unique_ptr<ZipDirEntry> TZipBuilder::ReadCentralHeader(BufferedFileReader& 
   }
   directory_.LastVersionMadeBy = entry->VersionMadeBy;
   directory_.LastHostSystem = entry->HostSystem;
-  entry->FileName = SlashesToBackslashes(EntryTextToAnsi(TextBeforeZero(name), flags));
+  entry->FileName = EntryTextToAnsi(TextBeforeZero(name), flags);
+  std::replace(entry->FileName.begin(), entry->FileName.end(), '/', '\\');
   entry->Encrypted = (flags & entry_flag::Encrypted) != 0;
 
   entry->ExtraData.resize(entry->ExtraLength);

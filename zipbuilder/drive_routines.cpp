@@ -22,9 +22,6 @@ namespace zipbuilder {
 
 namespace {
 
-// ERROR_GEN_FAILURE: what reading the volume of an unformatted disk reports.
-constexpr platform::Win32Error DeviceNotFunctioning = 31;
-
 // While the estimate of a set's size is unknown, LastDiskNumber holds this.
 constexpr std::uint16_t UnknownLastDisk = 0xFFFF;
 
@@ -90,7 +87,7 @@ bool TZipBuilder::CheckDrive() {
   platform::VolumeInformation volume;
   if (!platform::GetVolumeInformation(drive, volume)) {
     // An unformatted disk is fine when it is about to be formatted.
-    return platform::GetLastError() == DeviceNotFunctioning &&
+    return platform::GetLastError() == platform::win32_error::GenFailure &&
            addOptions_.Contains(AddOptsEnum::AddDiskSpanErase);
   }
   directory_.VolumeLabel = volume.label;
