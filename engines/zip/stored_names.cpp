@@ -42,11 +42,12 @@ std::string DosNameComponent(std::string_view component) {
   const std::string_view extension = dot == std::string_view::npos ? std::string_view{} : component.substr(dot + 1);
   std::string dosName = DosPart(base, DosBaseLength);
   if (dosName.empty()) {
-    dosName = "_";
+    dosName.push_back('_');
   }
   const std::string dosExtension = DosPart(extension, DosExtensionLength);
   if (!dosExtension.empty()) {
-    dosName += "." + dosExtension;
+    dosName.push_back('.');
+    dosName += dosExtension;
   }
   return dosName;
 }
