@@ -67,6 +67,22 @@ std::string NameComponents(std::string_view path) {
   return name;
 }
 
+// What follows `root` in `path` when the path lies in or below the root folder
+// (compared as Windows compares names), else nothing.
+std::optional<std::string> PartBelow(std::string_view root, std::string_view path) {
+  const std::string foldedRoot = FoldedPath(platform::GetFullPathName(root));
+  const std::string foldedPath = FoldedPath(path);
+  if (!foldedPath.starts_with(foldedRoot)) {
+    return std::nullopt;
+  }
+  const std::string_view rest = std::string_view(path).substr(foldedRoot.size());
+  const bool rootEndsInSeparator = foldedRoot.ends_with('/');
+  if (!rest.empty() && !rootEndsInSeparator && !IsFolderSeparator(rest.front())) {
+    return std::nullopt;
+  }
+  return std::string(rest);
+}
+
 bool HasWildcard(std::string_view text) {
   return text.find_first_of("*?") != std::string_view::npos;
 }
@@ -124,13 +140,8 @@ class Selector {
     }
     const std::string fullFolder = platform::GetFullPathName(folderPart);
     if (!specification.rootFolder.empty()) {
-      const std::string root = FoldedPath(platform::GetFullPathName(specification.rootFolder));
-      const std::string folded = FoldedPath(fullFolder);
-      if (folded == root) {
-        return Origin{fullFolder, {}};
-      }
-      if (folded.starts_with(root + "/") || (root.ends_with('/') && folded.starts_with(root))) {
-        return Origin{fullFolder, NameComponents(fullFolder.substr(root.ends_with('/') ? root.size() : root.size() + 1))};
+      if (const std::optional<std::string> below = PartBelow(specification.rootFolder, fullFolder)) {
+        return Origin{fullFolder, NameComponents(*below)};
       }
     }
     return Origin{fullFolder, NameComponents(fullFolder)};
