@@ -118,6 +118,12 @@ bool FlushFileBuffers(FileHandle file) {
 }
 
 bool CloseHandle(FileHandle file) {
+  // The invalid handle value is also the current process's pseudo handle, which
+  // Windows "closes" successfully; the layer reports it as the error it is.
+  if (file == InvalidFileHandle) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
   return ::CloseHandle(ToWindowsHandle(file)) != FALSE;
 }
 

@@ -80,6 +80,11 @@ TEST_F(Files, FolderCannotBeOpenedAsAFile) {
   EXPECT_EQ(GetLastError(), win32_error::AccessDenied);
 }
 
+TEST_F(Files, ClosingTheInvalidHandleFails) {
+  EXPECT_FALSE(CloseHandle(InvalidFileHandle));
+  EXPECT_EQ(GetLastError(), win32_error::InvalidHandle);
+}
+
 TEST_F(Files, ShortReadAtTheEndIsSuccess) {
   scratch.WriteFile("a.bin", "12345");
   const FileHandle file = Open(scratch.PathOf("a.bin"), FileAccess::Read, FileCreation::OpenExisting);
