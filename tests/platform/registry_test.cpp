@@ -62,6 +62,13 @@ TEST_F(Registry, StringValueComesWithItsTerminatingZero) {
   EXPECT_EQ(read.data, Bytes(std::string_view("C:\\Games\\Kestrel\0", 17)));
 }
 
+TEST_F(Registry, TrailingBackslashOfAFolderIsKept) {
+  machine.SetStringValue(User, "Game", "InstallDir", "C:\\Games\\Kestrel\\");
+  const ReadValue read = Read(User, "Game", "InstallDir");
+  ASSERT_EQ(read.result, win32_error::Success);
+  EXPECT_EQ(read.data, Bytes(std::string_view("C:\\Games\\Kestrel\\\0", 18)));
+}
+
 TEST_F(Registry, NonAsciiStringComesInTheAnsiCodePage) {
   machine.SetStringValue(User, "Game", "Name", Utf8ToAnsi("Caf\u00E9 \u00C4rger"));
   const ReadValue read = Read(User, "Game", "Name");

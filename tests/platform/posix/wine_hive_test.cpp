@@ -39,6 +39,19 @@ std::uint32_t TypeNumber(RegistryValueType type) {
   return static_cast<std::uint32_t>(type);
 }
 
+TEST(WineHive, EscapedBackslashBeforeTheClosingQuoteEndsTheString) {
+  const Hive hive = ParseWithHeader(
+      "[Software\\\\Maker\\\\Game] 1786062085\n"
+      "\"WithSlash\"=\"C:\\\\Games\\\\Kestrel\\\\\"\n"
+      "\"WithoutSlash\"=\"C:\\\\Games\\\\Kestrel\"\n");
+  const HiveValue* withSlash = ValueAt(hive, "Software\\Maker\\Game", "WithSlash");
+  const HiveValue* withoutSlash = ValueAt(hive, "Software\\Maker\\Game", "WithoutSlash");
+  ASSERT_NE(withSlash, nullptr);
+  ASSERT_NE(withoutSlash, nullptr);
+  EXPECT_EQ(withSlash->data, Utf16WithZero(u"C:\\Games\\Kestrel\\"));
+  EXPECT_EQ(withoutSlash->data, Utf16WithZero(u"C:\\Games\\Kestrel"));
+}
+
 TEST(WineHive, ReadsEveryValueForm) {
   const Hive hive = ParseWithHeader(
       "[Software\\\\Wine\\\\Drives] 1786062085\n"
