@@ -5,6 +5,7 @@
 #include <array>
 
 #include "tools/command_comment.h"
+#include "tools/command_extract.h"
 #include "tools/command_list.h"
 
 namespace tools {
@@ -13,8 +14,9 @@ namespace {
 
 constexpr std::array CommandRows{
     CommandDescription{"list", "[--json] [--dirs] ARCHIVE", "show the entries of an archive", RunListCommand},
-    CommandDescription{"extract", "ARCHIVE FOLDER [SPEC...]", "extract entries into a folder", nullptr},
-    CommandDescription{"test", "ARCHIVE [SPEC...]", "check entries without writing them", nullptr},
+    CommandDescription{"extract", "ARCHIVE [-d FOLDER] [-o] [-j] [--freshen|--update] [-P PASSWORD] [SPEC...]",
+                       "extract entries into a folder (default: the current one)", RunExtractCommand},
+    CommandDescription{"test", "ARCHIVE [-P PASSWORD] [SPEC...]", "check entries without writing them", RunTestCommand},
     CommandDescription{"add", "ARCHIVE SPEC...", "add files to an archive", nullptr},
     CommandDescription{"delete", "ARCHIVE SPEC...", "delete entries from an archive", nullptr},
     CommandDescription{"rename", "ARCHIVE OLD NEW [OLD NEW...]", "rename entries", nullptr},

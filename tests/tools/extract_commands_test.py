@@ -1,0 +1,226 @@
+"""The built tool's extract and test subcommands on archives made here and now by
+Python's zipfile and Info-ZIP zip, checked byte for byte against the sources.
+
+Run: python3 extract_commands_test.py PATH-TO-zipbuilder [unittest arguments]
+"""
+
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+
+TOOL = ""
+
+TREE = {
+    "readme.txt": b"plain text\n" * 300,
+    "data/random.bin": random.Random(7).randbytes(70000),
+    "data/deep/empty.txt": b"",
+    "data/deep/small.txt": b"x",
+}
+
+
+class ExtractTestCase(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="zipbuilder-extract-test-")
+        self.addCleanup(shutil.rmtree, self.folder)
+
+    def path(self, *parts):
+        return os.path.join(self.folder, *parts)
+
+    def run_tool(self, *arguments):
+        return subprocess.run([TOOL, *arguments], capture_output=True, stdin=subprocess.DEVNULL, timeout=120)
+
+    def python_archive(self, name, members):
+        """members: {name: (data, compression)}; directories end in '/'."""
+        archive = self.path(name)
+        with zipfile.ZipFile(archive, "w") as writer:
+            for member, (data, compression) in members.items():
+                writer.writestr(zipfile.ZipInfo(member, (2022, 5, 6, 7, 8, 10)), data, compress_type=compression)
+        return archive
+
+    def info_zip_archive(self, name, *zip_options, tree=TREE):
+        source = self.path("source-" + name)
+        for relative, data in tree.items():
+            file_path = os.path.join(source, relative)
+            os.makedirs(os.path.dirname(file_path), exist_ok=True)
+            with open(file_path, "wb") as file:
+                file.write(data)
+        archive = self.path(name)
+        subprocess.run(["zip", "-q", "-r", *zip_options, archive, "."], cwd=source, check=True)
+        return archive
+
+    def extract(self, archive, *arguments, expected_code=0):
+        result = self.run_tool("extract", archive, *arguments)
+        self.assertEqual(result.returncode, expected_code, result.stderr.decode(errors="replace"))
+        return result
+
+    def files_below(self, folder):
+        found = {}
+        for root, _, names in os.walk(folder):
+            for name in names:
+                full = os.path.join(root, name)
+                with open(full, "rb") as file:
+                    found[os.path.relpath(full, folder).replace(os.sep, "/")] = file.read()
+        return found
+
+
+class ExtractTest(ExtractTestCase):
+    def test_info_zip_deflated_and_stored_archives_extract_byte_for_byte(self):
+        for option in ("-6", "-0", "-9"):
+            with self.subTest(option=option):
+                archive = self.info_zip_archive("tree" + option + ".zip", option)
+                target = self.path("out" + option)
+                self.extract(archive, "-d", target)
+                self.assertEqual(self.files_below(target), TREE)
+                self.assertTrue(os.path.isdir(os.path.join(target, "data", "deep")))
+
+    def test_python_archive_with_directory_entries(self):
+        members = {
+            "empty-folder/": (b"", zipfile.ZIP_STORED),
+            "stored.txt": (b"stored bytes", zipfile.ZIP_STORED),
+            "folder/deflated.txt": (b"deflated " * 1000, zipfile.ZIP_DEFLATED),
+        }
+        target = self.path("out")
+        self.extract(self.python_archive("python.zip", members), "-d", target)
+        self.assertTrue(os.path.isdir(os.path.join(target, "empty-folder")))
+        self.assertEqual(
+            self.files_below(target),
+            {"stored.txt": b"stored bytes", "folder/deflated.txt": b"deflated " * 1000},
+        )
+
+    def test_encrypted_archive_with_the_password(self):
+        archive = self.info_zip_archive("secret.zip", "-P", "open sesame")
+        target = self.path("out")
+        self.extract(archive, "-d", target, "-P", "open sesame")
+        self.assertEqual(self.files_below(target), TREE)
+
+    def test_encrypted_archive_without_or_with_a_wrong_password_writes_nothing(self):
+        archive = self.info_zip_archive("secret.zip", "-P", "open sesame")
+        for arguments in ((), ("-P", "wrong")):
+            with self.subTest(arguments=arguments):
+                target = self.path("out" + str(len(arguments)))
+                result = self.extract(archive, "-d", target, *arguments, expected_code=1)
+                self.assertIn(b"password", result.stderr)
+                self.assertEqual(self.files_below(target), {})
+
+    def test_junk_paths_puts_every_file_in_the_base_folder(self):
+        target = self.path("out")
+        self.extract(self.info_zip_archive("tree.zip"), "-j", "-d", target)
+        self.assertEqual(self.files_below(target), {name.split("/")[-1]: data for name, data in TREE.items()})
+
+    def test_missing_base_folder_is_created(self):
+        target = self.path("new-folder")
+        self.extract(self.info_zip_archive("tree.zip"), "-d", target)
+        self.assertEqual(self.files_below(target), TREE)
+
+    def test_default_base_folder_is_the_current_one(self):
+        archive = self.info_zip_archive("tree.zip")
+        target = self.path("current")
+        os.mkdir(target)
+        result = subprocess.run([TOOL, "extract", archive], cwd=target, capture_output=True, timeout=120)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(self.files_below(target), TREE)
+
+
+class SelectionTest(ExtractTestCase):
+    def test_specifications_select_entries_by_name_and_wildcard(self):
+        archive = self.info_zip_archive("tree.zip")
+        cases = {
+            ("readme.txt",): {"readme.txt"},
+            ("*.txt",): {"readme.txt", "data/deep/empty.txt", "data/deep/small.txt"},
+            ("data/deep/*", "readme.txt"): {"readme.txt", "data/deep/empty.txt", "data/deep/small.txt"},
+            ("random.bin",): {"data/random.bin"},
+        }
+        for index, (specifications, expected) in enumerate(cases.items()):
+            with self.subTest(specifications=specifications):
+                target = self.path("out%d" % index)
+                self.extract(archive, "-d", target, *specifications)
+                self.assertEqual(self.files_below(target), {name: TREE[name] for name in expected})
+
+    def test_specification_matching_nothing_fails(self):
+        target = self.path("out")
+        result = self.extract(self.info_zip_archive("tree.zip"), "-d", target, "nothing-like-this", expected_code=1)
+        self.assertNotEqual(result.stderr, b"")
+        self.assertEqual(self.files_below(target), {})
+
+
+class ExistingFileTest(ExtractTestCase):
+    def test_existing_file_is_kept_without_overwrite_and_replaced_with_it(self):
+        archive = self.info_zip_archive("tree.zip")
+        target = self.path("out")
+        os.makedirs(target)
+        with open(os.path.join(target, "readme.txt"), "wb") as file:
+            file.write(b"mine")
+        result = self.extract(archive, "-d", target, expected_code=1)
+        self.assertIn(b"readme.txt", result.stderr)
+        kept = dict(TREE, **{"readme.txt": b"mine"})
+        self.assertEqual(self.files_below(target), kept)
+
+        self.extract(archive, "-d", target, "-o")
+        self.assertEqual(self.files_below(target), TREE)
+
+
+class DamagedArchiveTest(ExtractTestCase):
+    def corrupt_stored_entry(self, name):
+        """A stored archive whose entry `name` has one data byte changed: a CRC error."""
+        archive = self.info_zip_archive("stored.zip", "-0")
+        with zipfile.ZipFile(archive) as reader:
+            info = reader.getinfo(name)
+        with open(archive, "r+b") as file:
+            file.seek(info.header_offset + 26)
+            name_length = int.from_bytes(file.read(2), "little")
+            extra_length = int.from_bytes(file.read(2), "little")
+            file.seek(info.header_offset + 30 + name_length + extra_length + 100)
+            byte = file.read(1)
+            file.seek(-1, os.SEEK_CUR)
+            file.write(bytes([byte[0] ^ 0xFF]))
+        return archive
+
+    def test_crc_error_fails_and_leaves_no_partial_file(self):
+        archive = self.corrupt_stored_entry("data/random.bin")
+        target = self.path("out")
+        result = self.extract(archive, "-d", target, expected_code=1)
+        self.assertIn(b"random.bin", result.stderr)
+        expected = {name: data for name, data in TREE.items() if name != "data/random.bin"}
+        self.assertEqual(self.files_below(target), expected)
+
+    def test_name_leaving_the_base_folder_is_refused(self):
+        members = {"../evil": (b"evil", zipfile.ZIP_STORED), "good": (b"good", zipfile.ZIP_STORED)}
+        archive = self.python_archive("evil.zip", members)
+        target = self.path("nested", "out")
+        os.makedirs(target)
+        result = self.extract(archive, "-d", target, expected_code=1)
+        self.assertIn(b"evil", result.stderr)
+        self.assertEqual(self.files_below(self.path("nested")), {"out/good": b"good"})
+
+
+class TestCommandTest(ExtractTestCase):
+    def test_good_archive_tests_clean_and_writes_nothing(self):
+        archive = self.info_zip_archive("tree.zip")
+        result = subprocess.run([TOOL, "test", archive], cwd=self.folder, capture_output=True, timeout=120)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn(b"No errors detected", result.stdout)
+        self.assertEqual(sorted(os.listdir(self.folder)), ["source-tree.zip", "tree.zip"])
+
+    def test_encrypted_archive_tests_clean_with_the_password_only(self):
+        archive = self.info_zip_archive("secret.zip", "-P", "pw")
+        self.assertEqual(self.run_tool("test", archive, "-P", "pw").returncode, 0)
+        self.assertEqual(self.run_tool("test", archive, "-P", "nope").returncode, 1)
+
+    def test_corrupt_archive_fails_naming_the_entry(self):
+        archive = DamagedArchiveTest.corrupt_stored_entry(self, "readme.txt")
+        result = self.run_tool("test", archive)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"readme.txt", result.stderr)
+        self.assertNotIn(b"No errors detected", result.stdout)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    TOOL = os.path.abspath(sys.argv.pop(1))
+    unittest.main()

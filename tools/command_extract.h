@@ -1,0 +1,18 @@
+// zipbuilder extract ARCHIVE [-d FOLDER] [-o] [-j] [--freshen] [--update] [-P PASSWORD] [SPEC...]
+// zipbuilder test ARCHIVE [-P PASSWORD] [SPEC...]
+//
+// Both succeed only when every selected entry was extracted (or tested)
+// correctly; each entry that was not is named on standard error with its reason.
+// A FOLDER that does not exist is created (one level), as Info-ZIP unzip does.
+// The unzip engine is found by the system search, which on both systems starts
+// in the folder of the running program, where the build puts it.
+#pragma once
+
+#include "tools/command_line.h"
+
+namespace tools {
+
+[[nodiscard]] ExitCode RunExtractCommand(CommandContext& context);
+[[nodiscard]] ExitCode RunTestCommand(CommandContext& context);
+
+}  // namespace tools
