@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "platform/files.h"
 #include "tools/open_archive.h"
+#include "tools/terminal.h"
 #include "zipbuilder/file_checks.h"
 
 namespace tools {
@@ -116,24 +118,97 @@ struct ExtractionTally {
   int Failed = 0;
 };
 
-void ConnectTally(zipbuilder::TZipBuilder& component, ExtractionTally& tally, std::ostream& err) {
-  component.OnProgress = [&tally](zipbuilder::TZipBuilder&, zipbuilder::ProgressType type, const std::string&,
-                                  std::int32_t value) {
+// One line on a terminal, redrawn in place with a carriage return (no escape
+// codes), whenever a file starts or the percentage moves.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream& err) : err_(err) {}
+  ~ProgressLine() {
+    if (drawn_) {
+      err_ << '\n' << std::flush;
+    }
+  }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  // A report line must not be glued to the end of the progress line.
+  void EndLine() {
+    if (drawn_) {
+      err_ << '\n';
+      drawn_ = false;
+    }
+  }
+
+  void Follow(const ExtractionTally& tally, zipbuilder::ProgressType type, const std::string& name,
+              std::int32_t value) {
+    using zipbuilder::ProgressType;
+    if (type == ProgressType::pgTotalSize) {
+      totalBytes_ = value;
+      return;
+    }
+    if (type == ProgressType::pgBytesDone) {
+      doneBytes_ += value;
+    } else if (type == ProgressType::pgNewFile) {
+      name_ = name;
+    } else {
+      return;
+    }
+    const std::int64_t percent = totalBytes_ > 0 ? doneBytes_ * 100 / totalBytes_ : 0;
+    if (type == ProgressType::pgBytesDone && percent == shownPercent_) {
+      return;
+    }
+    shownPercent_ = percent;
+    Draw(tally, percent);
+  }
+
+ private:
+  static constexpr std::size_t Width = 78;
+
+  void Draw(const ExtractionTally& tally, std::int64_t percent) {
+    std::string line = std::to_string(percent) + "% " + std::to_string(tally.Started) + "/" +
+                       std::to_string(tally.Selected) + " " + name_;
+    line.resize(Width, ' ');
+    err_ << '\r' << line << std::flush;
+    drawn_ = true;
+  }
+
+  std::ostream& err_;
+  std::int64_t totalBytes_ = 0;
+  std::int64_t doneBytes_ = 0;
+  std::int64_t shownPercent_ = -1;
+  std::string name_;
+  bool drawn_ = false;
+};
+
+// `progress` may be null: no terminal to draw on.
+void ConnectTally(zipbuilder::TZipBuilder& component, ExtractionTally& tally, ProgressLine* progress,
+                  std::ostream& err) {
+  component.OnProgress = [&tally, progress](zipbuilder::TZipBuilder&, zipbuilder::ProgressType type,
+                                            const std::string& name, std::int32_t value) {
     if (type == zipbuilder::ProgressType::pgFileCount) {
       tally.Selected = value;
     } else if (type == zipbuilder::ProgressType::pgNewFile) {
       ++tally.Started;
     }
+    if (progress != nullptr) {
+      progress->Follow(tally, type, name, value);
+    }
   };
-  component.OnExtractSkipped = [&tally, &err](zipbuilder::TZipBuilder&, const std::string& name,
-                                              zipbuilder::UnZipSkipTypes reason, int /*engineError*/) {
+  component.OnExtractSkipped = [&tally, progress, &err](zipbuilder::TZipBuilder&, const std::string& name,
+                                                        zipbuilder::UnZipSkipTypes reason, int /*engineError*/) {
     ++tally.Failed;
+    if (progress != nullptr) {
+      progress->EndLine();
+    }
     err << "zipbuilder: " << name << ": " << SkipReasonText(reason) << '\n';
   };
   // A file whose CRC-32 does not match is never kept.
-  component.OnCRC32Error = [&tally, &err](zipbuilder::TZipBuilder&, const std::string& name, std::uint32_t found,
-                                          std::uint32_t expected, bool& keep) {
+  component.OnCRC32Error = [&tally, progress, &err](zipbuilder::TZipBuilder&, const std::string& name,
+                                                    std::uint32_t found, std::uint32_t expected, bool& keep) {
     ++tally.Failed;
+    if (progress != nullptr) {
+      progress->EndLine();
+    }
     keep = false;
     err << "zipbuilder: " << name << ": CRC error (found " << std::hex << found << ", expected " << expected
         << std::dec << ")\n";
@@ -198,7 +273,11 @@ ExitCode RunExtraction(CommandContext& context, Mode mode) {
     return opened;
   }
   ExtractionTally tally;
-  ConnectTally(*component, tally, context.Err);
+  std::optional<ProgressLine> progress;
+  if (StandardErrorIsTerminal()) {
+    progress.emplace(context.Err);
+  }
+  ConnectTally(*component, tally, progress ? &*progress : nullptr, context.Err);
   if (arguments.Password) {
     component->SetPassword(*arguments.Password);
   } else {
@@ -209,6 +288,7 @@ ExitCode RunExtraction(CommandContext& context, Mode mode) {
   component->SetFSpecArgs(arguments.Specifications);
   const std::size_t firstReport = log.Count();
   component->Extract();
+  progress.reset();
   log.WriteReports(context.Err, firstReport, log.Count());
   const int processed = component->ProcessedCount();
   const bool complete = tally.Failed == 0 && log.Count() == firstReport && processed == tally.Selected;

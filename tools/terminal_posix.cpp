@@ -7,6 +7,8 @@ namespace tools {
 
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 void SetStandardInputEcho(Echo echo) {
   termios settings{};
   if (::tcgetattr(STDIN_FILENO, &settings) != 0) {
