@@ -20,6 +20,7 @@
 #include <string>
 
 #include "platform/date_time.h"
+#include "platform/posix/folder_listing_cache.h"
 #include "platform/posix/last_error.h"
 #include "platform/posix/local_time.h"
 #include "platform/posix/path_mapping.h"
@@ -66,6 +67,10 @@ bool IsReadOnly(const struct stat& status) {
 
 bool WantsWrite(FileAccess access) {
   return access == FileAccess::Write || access == FileAccess::ReadWrite;
+}
+
+bool MayCreate(FileCreation creation) {
+  return creation != FileCreation::OpenExisting && creation != FileCreation::TruncateExisting;
 }
 
 int OpenFlags(FileAccess access, FileCreation creation) {
@@ -171,6 +176,17 @@ bool CopyThenDelete(const std::string& from, const std::string& to) {
   return unlink(from.c_str()) == 0;
 }
 
+// A move within one folder is one change of its listing.
+void NoteMove(posix::FolderChangeNote& sourceChange, std::optional<posix::FolderChangeNote>& targetChange,
+              const std::string& target) {
+  if (!targetChange) {
+    sourceChange.DoneRenamingTo(target);
+    return;
+  }
+  sourceChange.Done(posix::NameChange::Removed);
+  targetChange->Done(posix::NameChange::Added);
+}
+
 }  // namespace
 
 FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*share*/, FileCreation creation) {
@@ -192,10 +208,18 @@ FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*shar
     SetLastError(win32_error::AccessDenied);
     return InvalidFileHandle;
   }
+  // Only a new name changes the folder; opening an existing file keeps its listing.
+  std::optional<posix::FolderChangeNote> change;
+  if (!existed && MayCreate(creation)) {
+    change.emplace(*nativePath);
+  }
   const int descriptor = open(nativePath->c_str(), OpenFlags(access, creation), 0666);
   if (descriptor < 0) {
     SetLastErrorForName(*nativePath, errno);
     return InvalidFileHandle;
+  }
+  if (change) {
+    change->Done(posix::NameChange::Added);
   }
   SetLastError(ErrorAfterSuccessfulOpen(existed, creation));
   return FileHandle{descriptor};
@@ -366,10 +390,12 @@ bool DeleteFile(std::string_view path) {
     SetLastError(win32_error::AccessDenied);
     return false;
   }
+  posix::FolderChangeNote change(*nativePath);
   if (unlink(nativePath->c_str()) != 0) {
     SetLastErrorFromErrno(errno);
     return false;
   }
+  change.Done(posix::NameChange::Removed);
   return true;
 }
 
@@ -401,11 +427,21 @@ bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
       return false;
     }
   }
+  posix::FolderChangeNote sourceChange(*source);
+  std::optional<posix::FolderChangeNote> targetChange;
+  if (posix::FolderOf(*target) != posix::FolderOf(*source)) {
+    targetChange.emplace(*target);
+  }
   if (rename(source->c_str(), target->c_str()) == 0) {
+    NoteMove(sourceChange, targetChange, *target);
     return true;
   }
   if (errno == EXDEV && S_ISREG(sourceStatus.st_mode)) {
-    return CopyThenDelete(*source, *target);
+    if (!CopyThenDelete(*source, *target)) {
+      return false;
+    }
+    NoteMove(sourceChange, targetChange, *target);
+    return true;
   }
   SetLastErrorForName(*target, errno);
   return false;
@@ -416,8 +452,10 @@ bool CreateDirectory(std::string_view path) {
   if (!nativePath) {
     return false;
   }
+  posix::FolderChangeNote change(*nativePath);
   if (mkdir(nativePath->c_str(), 0777) != 0) {
     if (errno == EEXIST) {
+      change.Unchanged();
       SetLastError(win32_error::AlreadyExists);
     } else if (errno == ENOENT) {
       SetLastError(win32_error::PathNotFound);
@@ -426,6 +464,7 @@ bool CreateDirectory(std::string_view path) {
     }
     return false;
   }
+  change.Done(posix::NameChange::Added);
   return true;
 }
 
@@ -434,6 +473,7 @@ bool RemoveDirectory(std::string_view path) {
   if (!nativePath) {
     return false;
   }
+  posix::FolderChangeNote change(*nativePath);
   if (rmdir(nativePath->c_str()) != 0) {
     if (errno == ENOTDIR) {
       SetLastError(posix::DirectoryNameInvalid);
@@ -444,6 +484,7 @@ bool RemoveDirectory(std::string_view path) {
     }
     return false;
   }
+  change.Done(posix::NameChange::Removed);
   return true;
 }
 

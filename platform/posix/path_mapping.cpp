@@ -2,7 +2,6 @@
 // case-insensitive lookup; the public mapping functions.
 #include "platform/posix/path_mapping.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "platform/posix/folder_listing_cache.h"
 
 namespace platform::posix {
 
@@ -21,18 +22,6 @@ bool IsSeparator(char character) {
 
 char LowerAscii(char character) {
   return (character >= 'A' && character <= 'Z') ? static_cast<char>(character - 'A' + 'a') : character;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view left, std::string_view right) {
-  if (left.size() != right.size()) {
-    return false;
-  }
-  for (std::size_t index = 0; index < left.size(); ++index) {
-    if (LowerAscii(left[index]) != LowerAscii(right[index])) {
-      return false;
-    }
-  }
-  return true;
 }
 
 bool Exists(const std::string& nativePath) {
@@ -160,23 +149,10 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 std::optional<std::string> FindIgnoringCase(const std::string& folder, std::string_view name) {
-  const std::string exact = JoinPath(folder, name);
-  if (Exists(exact)) {
+  if (Exists(JoinPath(folder, name))) {
     return std::string(name);
   }
-  DIR* directory = opendir(folder.empty() ? "/" : folder.c_str());
-  if (directory == nullptr) {
-    return std::nullopt;
-  }
-  std::optional<std::string> found;
-  while (const dirent* entry = readdir(directory)) {
-    if (EqualIgnoringAsciiCase(entry->d_name, name)) {
-      found = entry->d_name;
-      break;
-    }
-  }
-  closedir(directory);
-  return found;
+  return FindCaseVariant(folder, name);
 }
 
 std::optional<std::string> ToNativePath(std::string_view path) {
