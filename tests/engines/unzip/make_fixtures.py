@@ -12,11 +12,17 @@ tests under Wine read archives made by the real tools too.
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
 import zipfile
 
 PASSWORD = "secret"
+# The wrong password the tests offer before the right one. The traditional cipher
+# checks a password against one byte only, so 1 wrong password in 256 passes that
+# check for a given entry; the encrypted archive is made again until this one is
+# refused by every entry, or a test that expects a second request would fail by chance.
+WRONG_PASSWORD = "not it"
 
 
 def write(path, data):
@@ -55,6 +61,59 @@ def python_zip(archive, root, compression):
                 output.write(path, os.path.relpath(path, root))
 
 
+def crc32_step(crc, byte):
+    crc ^= byte
+    for _ in range(8):
+        crc = (crc >> 1) ^ (0xEDB88320 if crc & 1 else 0)
+    return crc
+
+
+def check_byte_after_header(password, header):
+    """The last byte of the 12-byte encryption header decrypted with `password`."""
+    keys = [0x12345678, 0x23456789, 0x34567890]
+
+    def update(byte):
+        keys[0] = crc32_step(keys[0], byte)
+        keys[1] = ((keys[1] + (keys[0] & 0xFF)) * 134775813 + 1) & 0xFFFFFFFF
+        keys[2] = crc32_step(keys[2], keys[1] >> 24)
+
+    for byte in password.encode():
+        update(byte)
+    plain = 0
+    for byte in header:
+        temporary = (keys[2] | 2) & 0xFFFF
+        plain = byte ^ (((temporary * (temporary ^ 1)) >> 8) & 0xFF)
+        update(plain)
+    return plain
+
+
+def passes_check_byte(archive, password):
+    """True when `password` passes the check byte of any encrypted entry of `archive`."""
+    with open(archive, "rb") as file:
+        data = file.read()
+    with zipfile.ZipFile(archive) as listing:
+        for info in listing.infolist():
+            if not info.flag_bits & 1:
+                continue
+            offset = info.header_offset
+            name_length, extra_length = struct.unpack("<HH", data[offset + 26:offset + 30])
+            start = offset + 30 + name_length + extra_length
+            expected = (struct.unpack("<H", data[offset + 10:offset + 12])[0] >> 8) if info.flag_bits & 8 else info.CRC >> 24
+            if check_byte_after_header(password, data[start:start + 12]) == expected:
+                return True
+    return False
+
+
+def make_encrypted_archive(archive, tree):
+    for _ in range(20):
+        if os.path.exists(archive):
+            os.remove(archive)
+        run(["zip", "-q", "-r", "-P", PASSWORD, archive, "."], tree)
+        if not os.path.exists(archive) or not passes_check_byte(archive, WRONG_PASSWORD):
+            return
+    sys.exit("could not make an encrypted archive that refuses " + WRONG_PASSWORD)
+
+
 def main():
     output = os.path.abspath(sys.argv[1])
     shutil.rmtree(output, ignore_errors=True)
@@ -65,7 +124,7 @@ def main():
 
     run(["zip", "-q", "-r", "-0", os.path.join(output, "infozip-stored.zip"), "."], tree)
     run(["zip", "-q", "-r", "-9", os.path.join(output, "infozip-deflated.zip"), "."], tree)
-    run(["zip", "-q", "-r", "-P", PASSWORD, os.path.join(output, "infozip-encrypted.zip"), "."], tree)
+    make_encrypted_archive(os.path.join(output, "infozip-encrypted.zip"), tree)
     run(["7z", "a", "-tzip", "-bd", os.path.join(output, "7z.zip"), "."], tree)
     run(["bsdtar", "--format", "zip", "-cf", os.path.join(output, "bsdtar.zip"), "."], tree)
     python_zip(os.path.join(output, "python-stored.zip"), tree, zipfile.ZIP_STORED)
