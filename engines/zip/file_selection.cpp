@@ -126,7 +126,8 @@ class Selector {
   }
 
  private:
-  // Where the specification's folder part is on disk, and the stored names it starts.
+  // Where the folder part of a file specification line is on disk, and the stored
+  // names it starts.
   struct Origin {
     std::string diskFolder;
     std::string namePrefix;
