@@ -34,6 +34,14 @@
 #define ENGINE_CALL
 #endif
 
+// What an engine library puts in front of its entry points so that the loader
+// finds them by name.
+#if defined(_WIN32)
+#define ENGINE_EXPORT __declspec(dllexport)
+#else
+#define ENGINE_EXPORT __attribute__((visibility("default")))
+#endif
+
 namespace engines {
 
 struct EngineCallbackRecord;

@@ -2,12 +2,6 @@
 #include "engines/engine_records.h"
 #include "engines/unzip/unzip_engine.h"
 
-#if defined(_WIN32)
-#define ENGINE_EXPORT __declspec(dllexport)
-#else
-#define ENGINE_EXPORT __attribute__((visibility("default")))
-#endif
-
 extern "C" {
 
 ENGINE_EXPORT std::int32_t ENGINE_CALL UnzDllExec(void* commandRecord) {
