@@ -233,14 +233,33 @@ void ZipCommand::FillHeader(engines::ZipCommandHeader& header, const ZipCommandS
   header.Freshen = Flag(options.Contains(AddOptsEnum::AddFreshen) && !options.Contains(AddOptsEnum::AddUpdate));
   header.ZipTime = Flag(options.Contains(AddOptsEnum::AddZipTime));
   header.ArchivePath = texts_.Keep(settings.ArchivePath);
+  if (settings.Kind == ZipCommandKind::Delete) {
+    ClearAddOnlyFields(header);
+  }
+}
+
+// A delete neither encrypts, recurses, moves, freshens nor updates, and does not
+// touch stored folder names, whatever AddOptions holds.
+void ZipCommand::ClearAddOnlyFields(engines::ZipCommandHeader& header) {
+  header.Encrypt = 0;
+  header.DropFolderNames = 0;
+  header.Recurse = 0;
+  header.Move = 0;
+  header.Update = 0;
+  header.Freshen = 0;
 }
 
 // A line may start with ">" (recurse) or "|" (do not recurse), and may carry its
-// own password after "<"; "<" with nothing after it means "no encryption".
+// own password after "<"; "<" with nothing after it means "no encryption". A
+// delete hands its lines over as they stand, without a root folder.
 engines::ZipSpecificationEntry ZipCommand::MakeSpecificationEntry(std::string_view line,
                                                                   const engines::ZipCommandHeader& header,
                                                                   const char* rootDir) {
   engines::ZipSpecificationEntry entry{};
+  if (header.DeleteCommand != 0) {
+    entry.Specification = texts_.Keep(line);
+    return entry;
+  }
   entry.Recurse = header.Recurse;
   entry.Encrypt = header.Encrypt;
   entry.Password = header.Password;

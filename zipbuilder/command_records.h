@@ -162,6 +162,7 @@ class ZipCommand {
   [[nodiscard]] engines::ZipCommandRecord& CompactRecord();
   [[nodiscard]] const engines::ZipCommandRecord& CompactRecord() const;
   void FillHeader(engines::ZipCommandHeader& header, const ZipCommandSettings& settings);
+  static void ClearAddOnlyFields(engines::ZipCommandHeader& header);
   void FillCompactRecord(const ZipCommandSettings& settings, std::int32_t engineVersion);
   void FillLegacyRecord(const ZipCommandSettings& settings);
   [[nodiscard]] engines::ZipSpecificationEntry MakeSpecificationEntry(std::string_view line,

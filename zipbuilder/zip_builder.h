@@ -19,6 +19,8 @@
 //   engine command records ......................... command_records.cpp
 //   EngineCallback (progress, engine questions) .... engine_callback.cpp
 //   extraction to disk and to memory ............... extraction.cpp
+//   adding files and memory (Add, ...) ............. add.cpp
+//   deleting entries ............................... delete.cpp
 //   password prompts, TPasswordDlg ................. password_prompts.cpp
 //
 // Failures are reports, not exceptions to the caller: an operation that fails
@@ -535,6 +537,22 @@ class TZipBuilder {
   // first. ZipStream when it worked, else null.
   [[nodiscard]] TZipStream* ExtractMemoryToMemory(TZipStream& source, std::int32_t outputSize);
 
+  // Adds what the lines of FSpecArgs select to ZipFileName with the zip engine.
+  // ProcessedCount is the number of files added; FSpecArgs and FSpecArgsExcl are
+  // empty afterwards, and the archive is listed again when anything was added.
+  void Add();
+  // Adds the whole of ZipStream as one entry named `fileName` (empty: the first
+  // line of FSpecArgs) with a DOS date-time (0: now) and file attributes.
+  void AddFromZipStream(std::string_view fileName, std::uint32_t dosDateTime, std::uint32_t attributes);
+  // Compresses `source` into ZipStream: the engine's 6-byte header, then the
+  // data, positioned after the header (empty when it failed). Null when `source`
+  // is ZipStream itself.
+  [[nodiscard]] TZipStream* CompressStream(TZipStream& source);
+  // Deletes the entries the lines of FSpecArgs select from ZipFileName.
+  // ProcessedCount is the number deleted; the archive is listed again only when
+  // it is above 0.
+  void Delete();
+
   // The password to encrypt with, asked twice; "" when refused, cancelled or mismatched.
   [[nodiscard]] std::string PromptAddPassword();
   // The password of an encrypted entry; "" when refused or cancelled.
@@ -546,6 +564,9 @@ class TZipBuilder {
  private:
   friend class EngineCallbackAnswers;
   friend class ExtractionRun;
+  friend class AddRun;
+  friend class DeleteRun;
+  friend class ZipEngineScope;
 
   // Callback action 8: the password and repeat count for the engine; sets LastPasswordChoice.
   [[nodiscard]] PasswordDecision AnswerPasswordRequest(const PasswordRequest& request);

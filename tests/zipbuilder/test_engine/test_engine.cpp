@@ -85,7 +85,36 @@ CallbackTarget CaptureZipRecord(void* commandRecord) {
   }
   CaptureText(captured.Password, header.Password);
   CaptureText(captured.ArchivePath, header.ArchivePath);
+  const auto count =
+      std::min<std::size_t>(static_cast<std::size_t>(header.SpecificationCount), CapturedSpecificationCount);
+  if (TheState().Version < engines::ZipCompactRecordVersion) {
+    const auto& record = *static_cast<const engines::ZipCommandRecordBelow151*>(commandRecord);
+    for (std::size_t index = 0; index < count; ++index) {
+      CaptureText(captured.Specifications[index], record.SpecificationTexts[index]);
+    }
+    return {header.Caller, header.Callback};
+  }
+  const auto& record = *static_cast<const engines::ZipCommandRecord*>(commandRecord);
+  for (std::size_t index = 0; index < count && record.Specifications != nullptr; ++index) {
+    CaptureText(captured.Specifications[index], record.Specifications[index].Specification);
+  }
   return {header.Caller, header.Callback};
+}
+
+// As a zip engine compressing memory into memory would: the output as far as
+// the buffer reaches, and its size written back.
+void WriteZipOutput(void* commandRecord) {
+  const std::vector<std::uint8_t>& output = TheState().Output;
+  if (TheState().Version < engines::ZipCompactRecordVersion || output.empty()) {
+    return;
+  }
+  auto& record = *static_cast<engines::ZipCommandRecord*>(commandRecord);
+  if (record.OutputToMemory == 0 || record.OutputBuffer == nullptr) {
+    return;
+  }
+  const std::size_t count = std::min<std::size_t>(output.size(), record.OutputSize);
+  std::memcpy(record.OutputBuffer, output.data(), count);
+  record.OutputSize = static_cast<std::uint32_t>(count);
 }
 
 // As an engine extracting one entry to memory would.
@@ -136,6 +165,8 @@ std::int32_t RunCommand(void* commandRecord, EngineKind kind) noexcept {
       kind == EngineKind::Unzip ? CaptureUnzipRecord(commandRecord) : CaptureZipRecord(commandRecord);
   if (kind == EngineKind::Unzip) {
     WriteOutput(commandRecord);
+  } else {
+    WriteZipOutput(commandRecord);
   }
   if (target.Callback != nullptr) {
     PlayScript(target, kind);

@@ -57,7 +57,8 @@ struct Capture {
 // The configuration entry points, exported by every variant besides the engine's own.
 using ResetFunction = void(ENGINE_CALL*)(std::int32_t version, std::int32_t execResult);
 using AddStepFunction = void(ENGINE_CALL*)(const CallbackStep* step);
-// Bytes the unzip engine writes into the record's output buffer (as far as it reaches).
+// Bytes the engine writes into the record's output buffer (as far as it reaches);
+// the zip engine also writes their count into the output size field.
 using SetOutputFunction = void(ENGINE_CALL*)(const std::uint8_t* bytes, std::uint32_t count);
 using CaptureFunction = const Capture*(ENGINE_CALL*)();
 

@@ -1,0 +1,252 @@
+// Add, AddFromZipStream, CompressStream and Delete through the real zip engine of
+// this build; what they write is read back with the component's own List and the
+// real unzip engine. A failed write and a cancel in the middle of an add leave
+// the archive exactly as it was.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/dynamic_library.h"
+#include "tests/zipbuilder/test_engine_client.h"
+#include "tests/zipbuilder/test_files.h"
+#include "zipbuilder/headless_toolkit.h"
+#include "zipbuilder/zip_builder.h"
+
+namespace zipbuilder {
+namespace {
+
+using testing_support::RealEngineFolder;
+using testing_support::ScratchFolder;
+
+// Bytes of every value, so that compression and CRC see more than text.
+std::string BinaryContent(std::size_t size, int seed) {
+  std::string content(size, '\0');
+  for (std::size_t index = 0; index < size; ++index) {
+    content[index] = static_cast<char>((index * 7 + index / 251 + static_cast<std::size_t>(seed)) & 0xFF);
+  }
+  return content;
+}
+
+// Bytes that do not compress: the engine writes in 1 MiB blocks, so a few MiB of
+// them make an add of several writes.
+std::string NoiseContent(std::size_t size, std::uint32_t seed) {
+  std::string content(size, '\0');
+  std::uint32_t state = seed * 2654435761u + 1u;
+  for (char& byte : content) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    byte = static_cast<char>(state & 0xFF);
+  }
+  return content;
+}
+
+class EndToEndAdd : public testing::Test {
+ protected:
+  EndToEndAdd() : component(toolkit) {
+    component.SetDLLDirectory(RealEngineFolder());
+    component.SetUnattended(true);
+    component.SetHowToDelete(DeleteOpts::htdFinal);
+    component.SetAddOptions({AddOptsEnum::AddDirNames, AddOptsEnum::AddRecurseDirs});
+    component.OnMessage = [this](TZipBuilder&, int code, const std::string& text) {
+      messages.push_back(std::to_string(code) + " " + text);
+    };
+    files = {{"src/big.bin", BinaryContent(300'000, 1)},
+             {"src/readme.txt", "Read me first.\r\n"},
+             {"src/sub/notes.txt", std::string(20'000, 'n') + "end"}};
+    for (const auto& [name, content] : files) {
+      if (name.find("/sub/") != std::string::npos) {
+        folder.CreateFolder("src/sub");
+      } else {
+        folder.CreateFolder("src");
+      }
+      folder.WriteFile(name, content);
+    }
+    component.SetRootDir(folder.Path());
+  }
+
+  // The names List read, with "\" between folders.
+  [[nodiscard]] std::vector<std::string> ListedNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : component.DirEntries()) {
+      names.push_back(entry->FileName);
+    }
+    return names;
+  }
+
+  // Extracts everything with the real unzip engine into `target` and answers what came out.
+  std::map<std::string, std::string> ExtractAll(const std::string& target) {
+    folder.CreateFolder(target);
+    component.SetExtrBaseDir(folder.PathOf(target));
+    component.SetExtrOptions({ExtrOptsEnum::ExtrDirNames, ExtrOptsEnum::ExtrOverWrite});
+    component.Extract();
+    std::map<std::string, std::string> extracted;
+    for (const auto& [name, content] : files) {
+      if (auto read = folder.ReadFile(target + "/" + name)) {
+        extracted[name] = *read;
+      }
+    }
+    return extracted;
+  }
+
+  // Three files and their two folders, which get entries of their own (the
+  // directory reader leaves those out of DirEntries).
+  static constexpr int SourceEntries = 5;
+
+  void AddSources() {
+    component.SetZipFileName(folder.PathOf("out.zip"));
+    component.SetFSpecArgs({"src"});
+    component.Add();
+  }
+
+  HeadlessToolkit toolkit;
+  TZipBuilder component;
+  ScratchFolder folder;
+  std::map<std::string, std::string> files;
+  std::vector<std::string> messages;
+};
+
+TEST_F(EndToEndAdd, AddedFilesListAndExtractByteForByte) {
+  AddSources();
+
+  EXPECT_EQ(component.ProcessedCount(), SourceEntries) << testing::PrintToString(messages);
+  EXPECT_EQ(component.ErrCode(), 0);
+  const std::vector<std::string> names = ListedNames();
+  EXPECT_EQ(names.size(), 3u) << testing::PrintToString(names);
+  EXPECT_EQ(ExtractAll("check"), files);
+  EXPECT_EQ(component.ZipEngineHandle(), nullptr);
+}
+
+TEST_F(EndToEndAdd, DeleteRemovesTheSelectedEntryOnly) {
+  AddSources();
+  ASSERT_EQ(component.ProcessedCount(), SourceEntries);
+
+  component.SetFSpecArgs({"src/readme.txt"});
+  component.Delete();
+
+  EXPECT_EQ(component.ProcessedCount(), 1);
+  EXPECT_EQ(component.DirEntries().size(), 2u);
+  files.erase("src/readme.txt");
+  EXPECT_EQ(ExtractAll("after"), files);
+}
+
+TEST_F(EndToEndAdd, AStreamBecomesAnEntryAndCompressedMemoryInflatesBack) {
+  AddSources();
+  const std::string content = BinaryContent(70'000, 5);
+  TZipStream& stream = component.ZipStream();
+  ASSERT_TRUE(stream.SetSize(content.size()));
+  std::copy(content.begin(), content.end(), stream.Memory());
+
+  component.AddFromZipStream("memory/entry.bin", 0, 0);
+
+  ASSERT_EQ(component.ProcessedCount(), 1) << testing::PrintToString(messages);
+  EXPECT_EQ(component.DirEntries().size(), 4u);
+  ASSERT_NE(component.ExtractEntryToMemory("memory\\entry.bin"), nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), stream.Size()), content);
+
+  TZipStream source;
+  ASSERT_TRUE(source.SetSize(content.size()));
+  std::copy(content.begin(), content.end(), source.Memory());
+  TZipStream* compressed = component.CompressStream(source);
+  ASSERT_NE(compressed, nullptr);
+  ASSERT_GT(compressed->Size(), 6u);
+  EXPECT_LT(compressed->Size(), content.size());
+  TZipStream copy;
+  ASSERT_TRUE(copy.SetSize(compressed->Size()));
+  std::copy_n(compressed->Memory(), compressed->Size(), copy.Memory());
+  ASSERT_NE(component.ExtractMemoryToMemory(copy, static_cast<std::int32_t>(content.size())), nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), stream.Size()), content);
+}
+
+TEST_F(EndToEndAdd, ACancelInTheMiddleLeavesTheArchiveAsItWas) {
+  AddSources();
+  ASSERT_EQ(component.ProcessedCount(), SourceEntries);
+  const auto before = folder.ReadFile("out.zip");
+  folder.CreateFolder("more");
+  folder.WriteFile("more/a.bin", BinaryContent(200'000, 2));
+  folder.WriteFile("more/b.bin", BinaryContent(200'000, 3));
+  int started = 0;
+  component.OnProgress = [&started](TZipBuilder& sender, ProgressType type, const std::string&, std::int32_t) {
+    if (type == ProgressType::pgNewFile && ++started == 2) {
+      sender.SetCancel(true);
+    }
+  };
+
+  component.SetFSpecArgs({"more"});
+  component.Add();
+
+  EXPECT_EQ(started, 2);
+  EXPECT_EQ(component.ProcessedCount(), 0);
+  EXPECT_TRUE(folder.ReadFile("out.zip") == before) << "the archive changed";
+  EXPECT_FALSE(component.Cancel());
+}
+
+// The real engine with the write-fault entry points; kept loaded by the test so
+// that the seam set here is the one the component's load uses.
+class FaultyEngine {
+ public:
+  FaultyEngine() {
+    library_ = platform::LoadLibrary(Folder() + "\\" + engines::ZipEngineFileName);
+    if (library_ != nullptr) {
+      failAfter_ = reinterpret_cast<FailAfterFunction>(
+          platform::GetProcAddress(library_, "TestZipEngineFailWritesAfter"));
+      clear_ = reinterpret_cast<ClearFunction>(platform::GetProcAddress(library_, "TestZipEngineClearWriteFaults"));
+    }
+  }
+  ~FaultyEngine() {
+    if (clear_ != nullptr) {
+      clear_();
+    }
+    if (library_ != nullptr) {
+      platform::FreeLibrary(library_);
+    }
+  }
+  FaultyEngine(const FaultyEngine&) = delete;
+  FaultyEngine& operator=(const FaultyEngine&) = delete;
+
+  [[nodiscard]] static std::string Folder() { return std::string(ZIPBUILDER_TEST_ENGINE_ROOT) + "/write_faults"; }
+  [[nodiscard]] bool Usable() const { return failAfter_ != nullptr && clear_ != nullptr; }
+  void FailAfter(std::uint32_t successfulWrites) { failAfter_(successfulWrites); }
+  void Clear() { clear_(); }
+
+ private:
+  using FailAfterFunction = void(ENGINE_CALL*)(std::uint32_t);
+  using ClearFunction = void(ENGINE_CALL*)();
+  platform::LibraryHandle library_ = nullptr;
+  FailAfterFunction failAfter_ = nullptr;
+  ClearFunction clear_ = nullptr;
+};
+
+TEST_F(EndToEndAdd, AFailedWriteAtAnyPointLeavesTheArchiveAsItWas) {
+  AddSources();
+  ASSERT_EQ(component.ProcessedCount(), SourceEntries);
+  const auto before = folder.ReadFile("out.zip");
+  folder.CreateFolder("more");
+  folder.WriteFile("more/a.bin", NoiseContent(1'600'000, 2));
+  folder.WriteFile("more/b.bin", NoiseContent(1'600'000, 3));
+  FaultyEngine engine;
+  ASSERT_TRUE(engine.Usable());
+  component.SetDLLDirectory(FaultyEngine::Folder());
+
+  // The first write, writes in the middle of the new entries, and the last.
+  for (const std::uint32_t successfulWrites : {0u, 1u, 2u, 3u}) {
+    engine.FailAfter(successfulWrites);
+    component.SetFSpecArgs({"more"});
+    component.Add();
+    engine.Clear();
+    EXPECT_EQ(component.ProcessedCount(), 0) << successfulWrites;
+    EXPECT_TRUE(folder.ReadFile("out.zip") == before) << "changed after " << successfulWrites << " writes";
+  }
+
+  // The same engine without faults adds the file.
+  component.SetFSpecArgs({"more"});
+  component.Add();
+  EXPECT_EQ(component.ProcessedCount(), 3) << "the files and their folder";
+  EXPECT_EQ(component.DirEntries().size(), 5u);
+}
+
+}  // namespace
+}  // namespace zipbuilder

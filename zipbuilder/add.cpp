@@ -1,0 +1,265 @@
+// Adding: Add (disk files), AddFromZipStream (ZipStream as one entry) and
+// CompressStream (memory into ZipStream).
+//
+// All three are one run of the add core in a different mode. The run checks its
+// preconditions, loads the zip engine if nobody did, builds one command record,
+// hands it to ZipDllExec and relays the engine's callbacks as events while the
+// engine works (engine_callback.cpp). However the engine call ends, the run ends
+// the same way: FSpecArgs and FSpecArgsExcl emptied, the record and its texts
+// freed, the engine unloaded if the run loaded it, Cancel and ZipSideBusy
+// cleared; the archive is listed again when the engine added anything.
+#include <cctype>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/date_time.h"
+#include "zipbuilder/command_records.h"
+#include "zipbuilder/engine_callback.h"
+#include "zipbuilder/file_checks.h"
+#include "zipbuilder/message_table.h"
+#include "zipbuilder/zip_builder.h"
+#include "zipbuilder/zip_engine_scope.h"
+
+namespace zipbuilder {
+
+namespace {
+
+enum class AddMode : std::uint8_t {
+  Files = 0,
+  MemoryToArchive = 1,
+  MemoryToMemory = 2,
+};
+
+// The engine puts a header of this size in front of compressed memory output.
+constexpr std::size_t MemoryOutputHeaderSize = 6;
+
+// Writing a new self-extracting archive and writing a spanned set are operations
+// of their own that this build does not have yet. Each refusal is reported as
+// those operations report a failure of their own, so that the owner sees the
+// same message number then as now.
+constexpr const char* AutoSelfExtractorRefusal =
+    "Creating a self-extracting archive while adding is not available in this build.";
+constexpr const char* SpannedAddRefusal = "Adding to a spanned archive is not available in this build.";
+
+[[nodiscard]] std::uint32_t SizeForRecord(std::size_t size) {
+  if (size > UINT32_MAX) {
+    throw std::length_error("a memory block beyond 4 GiB cannot be handed to the engine");
+  }
+  return static_cast<std::uint32_t>(size);
+}
+
+[[nodiscard]] bool HasExeExtension(std::string_view fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  const std::size_t separator = fileName.find_last_of("\\/");
+  if (dot == std::string_view::npos || (separator != std::string_view::npos && dot < separator)) {
+    return false;
+  }
+  std::string extension(fileName.substr(dot));
+  for (char& character : extension) {
+    character = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
+  }
+  return extension == ".EXE";
+}
+
+}  // namespace
+
+// One run of the add core. A friend of TZipBuilder: the run resets and sets
+// run-time state that has no setter (ErrCode, ProcessedCount, ZipSideBusy, ...).
+class AddRun {
+ public:
+  AddRun(TZipBuilder& component, AddMode mode, std::uint32_t dosDateTime, TZipStream* source,
+         std::uint32_t attributes)
+      : component_(component), mode_(mode), dosDateTime_(dosDateTime), source_(source), attributes_(attributes) {}
+
+  void Run() {
+    component_.errCode_ = 0;
+    component_.processedCount_ = 0;
+    component_.lastMessage_.clear();
+    if (!PreconditionsHold() || component_.zipSideBusy_) {
+      return;
+    }
+    component_.cancel_ = false;
+    if (WantsAutoSelfExtractor()) {
+      component_.ReportMessage(message_id::RewriteUnknownError, AutoSelfExtractorRefusal);
+      return;
+    }
+    RunWithEngine();
+    if (component_.processedCount_ > 0) {
+      component_.List();
+    }
+  }
+
+ private:
+  [[nodiscard]] bool PreconditionsHold() {
+    if (mode_ == AddMode::Files && component_.fSpecArgs_.empty()) {
+      component_.ReportMessage(message_id::AddNoFiles);
+      return false;
+    }
+    if (mode_ != AddMode::MemoryToMemory && component_.zipFileName_.empty()) {
+      component_.ReportMessage(message_id::NoZipFileSpecified);
+      return false;
+    }
+    if (component_.unattended_ && component_.addOptions_.Contains(AddOptsEnum::AddEncrypt) &&
+        component_.password_.empty()) {
+      component_.ReportMessage(message_id::AddUnattendedNeedsPassword);
+      return false;
+    }
+    return true;
+  }
+
+  // A new archive under an executable's name starts as a self-extractor stub.
+  [[nodiscard]] bool WantsAutoSelfExtractor() const {
+    return mode_ != AddMode::MemoryToMemory && HasExeExtension(component_.zipFileName_) &&
+           component_.directory_.PrefixSize == 0 && !FileExists(component_.zipFileName_);
+  }
+
+  [[nodiscard]] bool Spanning() const {
+    return mode_ != AddMode::MemoryToMemory && (component_.addOptions_.Contains(AddOptsEnum::AddDiskSpan) ||
+                                                component_.addOptions_.Contains(AddOptsEnum::AddDiskSpanErase));
+  }
+
+  // The refusals of a spanned add come after the engine was loaded, as the
+  // engine would be needed for the temporary archive; the engine goes again.
+  [[nodiscard]] bool SpanningRefused() {
+    if (!Spanning()) {
+      return false;
+    }
+    const AddOptsSet options = component_.addOptions_;
+    if (options.Contains(AddOptsEnum::AddFreshen) || options.Contains(AddOptsEnum::AddUpdate)) {
+      component_.ReportMessage(message_id::AddFreshenOnSpanned);
+    } else if (HasExeExtension(component_.zipFileName_)) {
+      component_.ReportMessage(message_id::SfxCannotSpan);
+    } else {
+      component_.ReportMessage(message_id::RewriteUnknownError, SpannedAddRefusal);
+    }
+    return true;
+  }
+
+  void RunWithEngine() {
+    const ZipEngineScope engine(component_);
+    if (!engine.Usable() || SpanningRefused()) {
+      return;
+    }
+    component_.zipSideBusy_ = true;
+    const std::int32_t version = component_.zipEngine_.Version();
+    if (mode_ != AddMode::Files && version < engines::StreamCapableVersion) {
+      component_.ReportMessage(message_id::AddStreamsNeedNewerEngine);
+      component_.zipSideBusy_ = false;
+      return;
+    }
+    RunEngineGuarded(version);
+    component_.cancel_ = false;
+    component_.zipSideBusy_ = false;
+  }
+
+  void RunEngineGuarded(std::int32_t version) {
+    try {
+      RunEngine(version);
+    } catch (...) {
+      component_.ReportMessage(message_id::ZipEngineAbort);
+    }
+    component_.fSpecArgs_.clear();
+    component_.fSpecArgsExcl_.clear();
+    component_.currentCommandRecord_ = nullptr;
+  }
+
+  // The command object owns the record and its texts; leaving this function, by
+  // return or by exception, frees them.
+  void RunEngine(std::int32_t version) {
+    ZipCommand command(CommandSettings(), version);
+    if (mode_ == AddMode::MemoryToArchive) {
+      TZipStream& stream = *component_.zipStream_;
+      command.SetInputMemory(stream.Memory(), SizeForRecord(stream.Size()));
+      command.SetMemoryEntry(attributes_, dosDateTime_);
+    }
+    if (mode_ == AddMode::MemoryToMemory) {
+      TZipStream& stream = *component_.zipStream_;
+      command.SetOutputMemory(stream.Memory(), SizeForRecord(source_->Size() + MemoryOutputHeaderSize));
+      command.SetInputMemory(source_->Memory(), SizeForRecord(source_->Size()));
+    }
+    component_.engineCallbackFailed_ = false;
+    component_.currentCommandRecord_ = command.Record();
+    component_.processedCount_ = component_.zipEngine_.Exec(command.Record());
+    if (mode_ == AddMode::MemoryToMemory && component_.processedCount_ == 1 &&
+        !component_.zipStream_->SetSize(command.OutputSize())) {
+      throw std::bad_alloc();
+    }
+    if (component_.engineCallbackFailed_) {
+      throw std::runtime_error("an event handler failed during the engine call");
+    }
+  }
+
+  [[nodiscard]] ZipCommandSettings CommandSettings() const {
+    ZipCommandSettings settings;
+    settings.Kind = ZipCommandKind::Add;
+    settings.OwnerWindow = component_.ownerWindow_;
+    settings.Caller = &component_;
+    settings.Callback = &EngineCallback;
+    settings.Trace = component_.trace_;
+    settings.Verbose = component_.verbose_;
+    settings.Password = component_.password_;
+    settings.StoreSuffixes = component_.addStoreSuffixes_;
+    settings.AddOptions = component_.addOptions_;
+    settings.CompressionLevel = component_.addCompLevel_;
+    settings.ArchivePath = component_.zipFileName_;
+    settings.Specifications = component_.fSpecArgs_;
+    settings.Exclusions = component_.fSpecArgsExcl_;
+    settings.TempDir = component_.tempDir_;
+    settings.RawArchiveComment = component_.directory_.RawComment;
+    settings.RootDir = component_.rootDir_;
+    settings.HowToDelete = component_.howToDelete_;
+    settings.CodePage = component_.codePage_;
+    return settings;
+  }
+
+  TZipBuilder& component_;
+  AddMode mode_;
+  std::uint32_t dosDateTime_;
+  TZipStream* source_;
+  std::uint32_t attributes_;
+};
+
+void TZipBuilder::Add() { AddRun(*this, AddMode::Files, 0, nullptr, 0).Run(); }
+
+void TZipBuilder::AddFromZipStream(std::string_view fileName, std::uint32_t dosDateTime, std::uint32_t attributes) {
+  if (!fileName.empty()) {
+    fSpecArgs_.assign(1, std::string(fileName));
+  }
+  if (dosDateTime == 0) {
+    dosDateTime = platform::SystemTimeToDosDateTime(platform::GetLocalTime());
+  }
+  if (fSpecArgs_.empty()) {
+    ReportMessage(message_id::AddNoFiles);
+    return;
+  }
+  if (fSpecArgs_.front().find_first_of("*?") != std::string::npos) {
+    ReportMessage(message_id::AddWildcardsNotAllowed);
+    return;
+  }
+  AddRun(*this, AddMode::MemoryToArchive, dosDateTime, nullptr, attributes).Run();
+}
+
+TZipStream* TZipBuilder::CompressStream(TZipStream& source) {
+  if (&source == zipStream_.get()) {
+    ReportMessage(message_id::InputStreamIsOutputStream);
+    return nullptr;
+  }
+  if (source.Size() == 0) {
+    ReportMessage(message_id::AddNoFiles);
+    return zipStream_.get();
+  }
+  if (!zipStream_->SetSize(source.Size() + MemoryOutputHeaderSize)) {
+    ReportMessage(message_id::MemoryNotAvailable);
+    return zipStream_.get();
+  }
+  AddRun(*this, AddMode::MemoryToMemory, 0, &source, 0).Run();
+  if (processedCount_ == 1) {
+    static_cast<void>(zipStream_->Seek(static_cast<std::int64_t>(MemoryOutputHeaderSize), StreamOrigin::Beginning));
+  } else {
+    static_cast<void>(zipStream_->SetSize(0));
+  }
+  return zipStream_.get();
+}
+
+}  // namespace zipbuilder
