@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs; does nothing that is already done.
+# The installer's window needs Qt's X11 platform plugin (qt6-qpa-plugins) and fonts:
+# DejaVu as the sans-serif, Liberation Sans where the password dialog asks for Arial.
 # The Windows build needs the i386 architecture for Wine's 32-bit side (wine32).
 set -euo pipefail
 
 native_packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   zlib1g-dev libdeflate-dev qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-qpa-plugins fonts-dejavu-core fonts-liberation2
   zip unzip p7zip-full libarchive-tools python3)
 windows_packages=(g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 xvfb xauth)
 
