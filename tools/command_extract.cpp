@@ -10,6 +10,7 @@
 
 #include "platform/files.h"
 #include "tools/open_archive.h"
+#include "tools/progress_line.h"
 #include "tools/terminal.h"
 #include "zipbuilder/file_checks.h"
 
@@ -112,72 +113,8 @@ std::string_view SkipReasonText(zipbuilder::UnZipSkipTypes reason) {
 }
 
 // What one run of Extract did, gathered from the component's events.
-struct ExtractionTally {
-  int Selected = 0;
-  int Started = 0;
+struct ExtractionTally : FileTally {
   int Failed = 0;
-};
-
-// One line on a terminal, redrawn in place with a carriage return (no escape
-// codes), whenever a file starts or the percentage moves.
-class ProgressLine {
- public:
-  explicit ProgressLine(std::ostream& err) : err_(err) {}
-  ~ProgressLine() {
-    if (drawn_) {
-      err_ << '\n' << std::flush;
-    }
-  }
-  ProgressLine(const ProgressLine&) = delete;
-  ProgressLine& operator=(const ProgressLine&) = delete;
-
-  // A report line must not be glued to the end of the progress line.
-  void EndLine() {
-    if (drawn_) {
-      err_ << '\n';
-      drawn_ = false;
-    }
-  }
-
-  void Follow(const ExtractionTally& tally, zipbuilder::ProgressType type, const std::string& name,
-              std::int32_t value) {
-    using zipbuilder::ProgressType;
-    if (type == ProgressType::pgTotalSize) {
-      totalBytes_ = value;
-      return;
-    }
-    if (type == ProgressType::pgBytesDone) {
-      doneBytes_ += value;
-    } else if (type == ProgressType::pgNewFile) {
-      name_ = name;
-    } else {
-      return;
-    }
-    const std::int64_t percent = totalBytes_ > 0 ? doneBytes_ * 100 / totalBytes_ : 0;
-    if (type == ProgressType::pgBytesDone && percent == shownPercent_) {
-      return;
-    }
-    shownPercent_ = percent;
-    Draw(tally, percent);
-  }
-
- private:
-  static constexpr std::size_t Width = 78;
-
-  void Draw(const ExtractionTally& tally, std::int64_t percent) {
-    std::string line = std::to_string(percent) + "% " + std::to_string(tally.Started) + "/" +
-                       std::to_string(tally.Selected) + " " + name_;
-    line.resize(Width, ' ');
-    err_ << '\r' << line << std::flush;
-    drawn_ = true;
-  }
-
-  std::ostream& err_;
-  std::int64_t totalBytes_ = 0;
-  std::int64_t doneBytes_ = 0;
-  std::int64_t shownPercent_ = -1;
-  std::string name_;
-  bool drawn_ = false;
 };
 
 // `progress` may be null: no terminal to draw on.
@@ -185,11 +122,7 @@ void ConnectTally(zipbuilder::TZipBuilder& component, ExtractionTally& tally, Pr
                   std::ostream& err) {
   component.OnProgress = [&tally, progress](zipbuilder::TZipBuilder&, zipbuilder::ProgressType type,
                                             const std::string& name, std::int32_t value) {
-    if (type == zipbuilder::ProgressType::pgFileCount) {
-      tally.Selected = value;
-    } else if (type == zipbuilder::ProgressType::pgNewFile) {
-      ++tally.Started;
-    }
+    CountFiles(tally, type, value);
     if (progress != nullptr) {
       progress->Follow(tally, type, name, value);
     }

@@ -4,7 +4,9 @@
 
 #include <array>
 
+#include "tools/command_add.h"
 #include "tools/command_comment.h"
+#include "tools/command_delete.h"
 #include "tools/command_extract.h"
 #include "tools/command_list.h"
 
@@ -17,8 +19,10 @@ constexpr std::array CommandRows{
     CommandDescription{"extract", "ARCHIVE [-d FOLDER] [-o] [-j] [--freshen|--update] [-P PASSWORD] [SPEC...]",
                        "extract entries into a folder (default: the current one)", RunExtractCommand},
     CommandDescription{"test", "ARCHIVE [-P PASSWORD] [SPEC...]", "check entries without writing them", RunTestCommand},
-    CommandDescription{"add", "ARCHIVE SPEC...", "add files to an archive", nullptr},
-    CommandDescription{"delete", "ARCHIVE SPEC...", "delete entries from an archive", nullptr},
+    CommandDescription{"add",
+                       "ARCHIVE [-r] [-j] [-0..-9] [-P PASSWORD] [-x SPEC]... [-m] [-f|-u] [--root DIR] [--name NAME] FILESPEC...",
+                       "add files to an archive (made when missing); -r recurses into folders, - reads standard input", RunAddCommand},
+    CommandDescription{"delete", "ARCHIVE SPEC...", "delete entries from an archive", RunDeleteCommand},
     CommandDescription{"rename", "ARCHIVE OLD NEW [OLD NEW...]", "rename entries", nullptr},
     CommandDescription{"copy", "SOURCE DESTINATION SPEC...", "copy entries between archives", nullptr},
     CommandDescription{"comment", "ARCHIVE [--set TEXT]", "show or set the archive comment", RunCommentCommand},

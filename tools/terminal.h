@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace tools {
 
@@ -18,5 +20,8 @@ enum class Echo : std::uint8_t { On, Off };
 // Turns the echo of typed characters on standard input on or off; does nothing
 // when standard input is not a terminal.
 void SetStandardInputEcho(Echo echo);
+
+// All of standard input as bytes, untranslated; nothing when it cannot be read.
+[[nodiscard]] std::optional<std::string> ReadAllStandardInput();
 
 }  // namespace tools

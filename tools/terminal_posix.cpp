@@ -3,6 +3,8 @@
 
 #include "tools/terminal.h"
 
+#include <array>
+
 namespace tools {
 
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
@@ -20,6 +22,21 @@ void SetStandardInputEcho(Echo echo) {
     settings.c_lflag |= ECHO;
   }
   ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+}
+
+std::optional<std::string> ReadAllStandardInput() {
+  std::string bytes;
+  std::array<char, 65536> block{};
+  for (;;) {
+    const ssize_t count = ::read(STDIN_FILENO, block.data(), block.size());
+    if (count == 0) {
+      return bytes;
+    }
+    if (count < 0) {
+      return std::nullopt;
+    }
+    bytes.append(block.data(), static_cast<std::size_t>(count));
+  }
 }
 
 }  // namespace tools

@@ -2,6 +2,8 @@
 
 #include "tools/terminal.h"
 
+#include <array>
+
 namespace tools {
 
 // A console answers GetConsoleMode; pipes, files and the NUL device do not.
@@ -27,6 +29,27 @@ void SetStandardInputEcho(Echo echo) {
     mode |= ENABLE_ECHO_INPUT;
   }
   SetConsoleMode(input, mode);
+}
+
+// ReadFile on the handle takes the bytes as they come: no text-mode translation.
+std::optional<std::string> ReadAllStandardInput() {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  std::string bytes;
+  std::array<char, 65536> block{};
+  for (;;) {
+    DWORD count = 0;
+    if (ReadFile(input, block.data(), static_cast<DWORD>(block.size()), &count, nullptr) == 0) {
+      // A pipe whose writer has gone ends this way.
+      if (GetLastError() == ERROR_BROKEN_PIPE) {
+        return bytes;
+      }
+      return std::nullopt;
+    }
+    if (count == 0) {
+      return bytes;
+    }
+    bytes.append(block.data(), count);
+  }
 }
 
 }  // namespace tools
