@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -78,20 +79,32 @@ std::vector<std::string> AbsolutePosixNames(std::string_view path) {
   return ResolveDots(names);
 }
 
-// Walks down from `base`, taking each name as it exists or in another letter case.
-std::string LookUpBelow(std::string base, const std::vector<std::string>& names) {
-  std::size_t index = 0;
-  for (; index < names.size(); ++index) {
-    const std::optional<std::string> found = FindIgnoringCase(base, names[index]);
-    if (!found) {
-      break;
-    }
-    base = JoinPath(base, *found);
-  }
-  for (; index < names.size(); ++index) {
-    base = JoinPath(base, names[index]);
+std::string JoinNames(std::string base, std::span<const std::string> names) {
+  for (const std::string& name : names) {
+    base = JoinPath(base, name);
   }
   return base;
+}
+
+// Walks down from `base`, taking each name as it exists or in another letter case.
+// A name that exists exactly as written is taken as written at every level, so a
+// name whose whole path exists needs one look instead of one per level, and a new
+// name in an existing folder two (Wine, too, tries the exact name first).
+std::string LookUpBelow(const std::string& base, std::span<const std::string> names) {
+  if (names.empty()) {
+    return base;
+  }
+  const std::string exact = JoinNames(base, names);
+  if (Exists(exact)) {
+    return exact;
+  }
+  const std::string folder = LookUpBelow(base, names.first(names.size() - 1));
+  const std::string& name = names.back();
+  if (const std::string inFolder = JoinPath(folder, name); inFolder != exact && Exists(inFolder)) {
+    return inFolder;
+  }
+  // Nothing when the folder exists in no letter case: the rest stays as written.
+  return JoinPath(folder, FindCaseVariant(folder, name).value_or(name));
 }
 
 bool EndsWithSeparator(std::string_view path) {
