@@ -187,6 +187,31 @@ void NoteMove(posix::FolderChangeNote& sourceChange, std::optional<posix::Folder
   targetChange->Done(posix::NameChange::Added);
 }
 
+// mktime reads the zone file again on every call, to notice a change of zone;
+// files stamped one after another mostly share an hour, so the start of that hour
+// is kept for a second. Zones change their offset on whole hours.
+time_t UnixTimeOfLocal(const SystemTime& time) {
+  struct HourStart {
+    std::int64_t hour = -1;
+    time_t start = 0;
+    std::int64_t keptUntil = 0;
+  };
+  thread_local HourStart kept;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  const std::int64_t hour = ((static_cast<std::int64_t>(time.year) * 13 + time.month) * 32 + time.day) * 24 + time.hour;
+  if (hour != kept.hour || now.tv_sec >= kept.keptUntil) {
+    tm local{};
+    local.tm_year = time.year - 1900;
+    local.tm_mon = time.month - 1;
+    local.tm_mday = time.day;
+    local.tm_hour = time.hour;
+    local.tm_isdst = -1;
+    kept = {hour, mktime(&local), now.tv_sec + 1};
+  }
+  return kept.start + time.minute * 60 + time.second;
+}
+
 }  // namespace
 
 FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*share*/, FileCreation creation) {
@@ -360,15 +385,7 @@ bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime) {
     SetLastError(win32_error::AccessDenied);
     return false;
   }
-  tm local{};
-  local.tm_year = time.year - 1900;
-  local.tm_mon = time.month - 1;
-  local.tm_mday = time.day;
-  local.tm_hour = time.hour;
-  local.tm_min = time.minute;
-  local.tm_sec = time.second;
-  local.tm_isdst = -1;
-  const timespec times[2] = {{0, UTIME_OMIT}, {mktime(&local), 0}};
+  const timespec times[2] = {{0, UTIME_OMIT}, {UnixTimeOfLocal(time), 0}};
   if (futimens(descriptor, times) != 0) {
     SetLastErrorFromErrno(errno);
     return false;
