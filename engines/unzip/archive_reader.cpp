@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace engines::unzip {
@@ -14,6 +15,9 @@ namespace {
 // (it would describe millions of entries).
 constexpr std::uint32_t LargestDirectory = 256u * 1024 * 1024;
 constexpr std::uint16_t Zip64EntryCountMarker = 0xFFFF;
+// Reads up to this size go through the window, which is read this large.
+constexpr std::int64_t ReadAheadLimit = 64 * 1024;
+constexpr std::int64_t ReadAheadWindow = 256 * 1024;
 
 std::string TextAt(std::span<const std::byte> bytes, std::size_t offset, std::size_t length) {
   return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, length);
@@ -75,11 +79,16 @@ ArchiveFile::~ArchiveFile() {
 }
 
 ArchiveFile::ArchiveFile(ArchiveFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, platform::InvalidFileHandle)), size_(other.size_) {}
+    : handle_(std::exchange(other.handle_, platform::InvalidFileHandle)),
+      size_(other.size_),
+      window_(std::move(other.window_)),
+      windowStart_(other.windowStart_) {}
 
 ArchiveFile& ArchiveFile::operator=(ArchiveFile&& other) noexcept {
   std::swap(handle_, other.handle_);
   std::swap(size_, other.size_);
+  std::swap(window_, other.window_);
+  std::swap(windowStart_, other.windowStart_);
   return *this;
 }
 
@@ -97,6 +106,28 @@ bool ArchiveFile::ReadAt(std::int64_t offset, std::span<std::byte> into) const {
   if (offset < 0 || offset + static_cast<std::int64_t>(into.size()) > size_) {
     return false;
   }
+  const auto length = static_cast<std::int64_t>(into.size());
+  const auto inWindow = [&] {
+    return offset >= windowStart_ && offset + length <= windowStart_ + static_cast<std::int64_t>(window_.size());
+  };
+  if (!inWindow() && length <= ReadAheadLimit) {
+    window_.resize(static_cast<std::size_t>(std::min(ReadAheadWindow, size_ - offset)));
+    windowStart_ = offset;
+    if (!ReadFromFile(offset, window_)) {
+      window_.clear();
+      return false;
+    }
+  }
+  if (inWindow()) {
+    if (!into.empty()) {
+      std::memcpy(into.data(), window_.data() + (offset - windowStart_), into.size());
+    }
+    return true;
+  }
+  return ReadFromFile(offset, into);
+}
+
+bool ArchiveFile::ReadFromFile(std::int64_t offset, std::span<std::byte> into) const {
   if (!platform::SetFilePointer(handle_, offset, platform::SeekOrigin::Begin, nullptr)) {
     return false;
   }

@@ -36,12 +36,18 @@ class ArchiveFile {
   [[nodiscard]] static std::optional<ArchiveFile> Open(std::string_view path);
 
   [[nodiscard]] std::int64_t Size() const { return size_; }
-  // Reads exactly `into.size()` bytes at `offset`; false on any shortfall.
+  // Reads exactly `into.size()` bytes at `offset`; false on any shortfall. Small
+  // reads are served from a window read ahead, since entries are mostly read in
+  // archive order: a small entry then costs no system call of its own.
   [[nodiscard]] bool ReadAt(std::int64_t offset, std::span<std::byte> into) const;
 
  private:
+  [[nodiscard]] bool ReadFromFile(std::int64_t offset, std::span<std::byte> into) const;
+
   platform::FileHandle handle_ = platform::InvalidFileHandle;
   std::int64_t size_ = 0;
+  mutable std::vector<std::byte> window_;
+  mutable std::int64_t windowStart_ = 0;
 };
 
 struct CentralDirectory {
