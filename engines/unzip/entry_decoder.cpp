@@ -32,23 +32,16 @@ DecodeResult Finished(std::uint32_t foundCrc, std::uint32_t expectedCrc) {
   return DecodeResult{foundCrc == expectedCrc ? DecodeOutcome::Complete : DecodeOutcome::CrcMismatch, foundCrc};
 }
 
-void EnsureSize(std::vector<std::byte>& buffer, std::size_t size) {
-  if (buffer.size() < size) {
-    buffer.resize(size);
-  }
-}
-
 DecodeResult CopyStored(const EntryShape& shape, StoredBytesSource& source,
                         std::optional<shared::TraditionalCipher>& cipher, OutputSink& sink,
                         const ProgressReport& progress, DecodeWorkspace& workspace) {
   if (shape.storedSize != shape.uncompressedSize) {
     return DecodeResult{DecodeOutcome::SizeMismatch, 0};
   }
-  EnsureSize(workspace.input, StreamChunkSize);
   shared::Crc32 crc;
   while (source.Remaining() > 0) {
-    const auto piece =
-        std::span(workspace.input).first(static_cast<std::size_t>(std::min<std::uint64_t>(StreamChunkSize, source.Remaining())));
+    const std::span<std::byte> piece =
+        workspace.input.First(static_cast<std::size_t>(std::min<std::uint64_t>(StreamChunkSize, source.Remaining())));
     if (!ReadPiece(source, cipher, piece)) {
       return DecodeResult{DecodeOutcome::ReadError, 0};
     }
@@ -84,12 +77,10 @@ DecodeResult InflateWhole(const EntryShape& shape, StoredBytesSource& source,
   // memory here leaves the source untouched for the streaming decoder.
   std::span<std::byte> output = sink.DirectBuffer(shape.uncompressedSize);
   const bool direct = output.size() == shape.uncompressedSize && !output.empty();
-  EnsureSize(workspace.input, shape.storedSize);
+  const std::span<std::byte> stored = workspace.input.First(shape.storedSize);
   if (!direct) {
-    EnsureSize(workspace.output, shape.uncompressedSize);
-    output = std::span(workspace.output).first(shape.uncompressedSize);
+    output = workspace.output.First(shape.uncompressedSize);
   }
-  const std::span<std::byte> stored = std::span(workspace.input).first(shape.storedSize);
   if (!ReadPiece(source, cipher, stored)) {
     return DecodeResult{DecodeOutcome::ReadError, 0};
   }
@@ -121,8 +112,8 @@ DecodeResult InflateStreaming(const EntryShape& shape, StoredBytesSource& source
   if (!inflater.IsReady()) {
     return DecodeResult{DecodeOutcome::OutOfMemory, 0};
   }
-  EnsureSize(workspace.input, StreamChunkSize);
-  EnsureSize(workspace.output, StreamChunkSize);
+  const std::span<std::byte> input = workspace.input.First(StreamChunkSize);
+  const std::span<std::byte> outputChunk = workspace.output.First(StreamChunkSize);
   shared::Crc32 crc;
   std::span<const std::byte> pending;
   std::uint64_t produced = 0;
@@ -130,8 +121,8 @@ DecodeResult InflateStreaming(const EntryShape& shape, StoredBytesSource& source
   std::byte overflowProbe{};
   for (;;) {
     if (pending.empty() && source.Remaining() > 0) {
-      const auto piece = std::span(workspace.input)
-                             .first(static_cast<std::size_t>(std::min<std::uint64_t>(StreamChunkSize, source.Remaining())));
+      const std::span<std::byte> piece =
+          input.first(static_cast<std::size_t>(std::min<std::uint64_t>(StreamChunkSize, source.Remaining())));
       if (!ReadPiece(source, cipher, piece)) {
         return DecodeResult{DecodeOutcome::ReadError, 0};
       }
@@ -140,7 +131,7 @@ DecodeResult InflateStreaming(const EntryShape& shape, StoredBytesSource& source
     const std::uint64_t room = shape.uncompressedSize - produced;
     const std::span<std::byte> output =
         room == 0 ? std::span(&overflowProbe, 1)
-                  : std::span(workspace.output).first(static_cast<std::size_t>(std::min<std::uint64_t>(StreamChunkSize, room)));
+                  : outputChunk.first(static_cast<std::size_t>(std::min<std::uint64_t>(StreamChunkSize, room)));
     const shared::InflateStep step = inflater.Inflate(pending, output);
     pending = pending.subspan(step.consumed);
     if (room == 0 && step.produced > 0) {
@@ -179,6 +170,20 @@ bool FitsInMemory(const EntryShape& shape) {
 
 }  // namespace
 
+std::span<std::byte> ScratchBuffer::First(std::size_t size) {
+  if (size > size_) {
+    Release();
+    bytes_ = std::make_unique_for_overwrite<std::byte[]>(size);
+    size_ = size;
+  }
+  return std::span(bytes_.get(), size);
+}
+
+void ScratchBuffer::Release() {
+  bytes_.reset();
+  size_ = 0;
+}
+
 bool ArchiveBytesSource::Read(std::span<std::byte> into) {
   if (into.size() > remaining_ || !archive_.ReadAt(offset_, into)) {
     return false;
@@ -210,8 +215,8 @@ DecodeResult DecodeEntry(const EntryShape& shape, StoredBytesSource& source,
       return InflateWhole(shape, source, cipher, sink, progress, workspace);
     } catch (const std::bad_alloc&) {
       // Not enough memory for the whole entry at once: streaming needs far less.
-      workspace.input = {};
-      workspace.output = {};
+      workspace.input.Release();
+      workspace.output.Release();
     }
   }
   return InflateStreaming(shape, source, cipher, sink, progress, workspace);

@@ -12,9 +12,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
 #include "engines/shared/inflate_codec.h"
 #include "engines/shared/traditional_encryption.h"
@@ -76,11 +76,25 @@ struct DecodeResult {
 // Called with the number of bytes decoded since the last call.
 using ProgressReport = std::function<Flow(std::uint32_t bytesDone)>;
 
+// A scratch block that only grows. Its bytes are left as they are: growing it
+// neither copies the old bytes nor clears the new ones, work that showed in the
+// profile of large entries.
+class ScratchBuffer {
+ public:
+  // The first `size` bytes, of unspecified content.
+  [[nodiscard]] std::span<std::byte> First(std::size_t size);
+  void Release();
+
+ private:
+  std::unique_ptr<std::byte[]> bytes_;
+  std::size_t size_ = 0;
+};
+
 // Buffers and the whole-buffer decoder, kept for all entries of one command.
 class DecodeWorkspace {
  public:
-  std::vector<std::byte> input;
-  std::vector<std::byte> output;
+  ScratchBuffer input;
+  ScratchBuffer output;
   shared::WholeBufferInflater wholeInflater;
 };
 
