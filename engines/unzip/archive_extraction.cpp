@@ -32,7 +32,16 @@ constexpr std::uint32_t KeptAttributes =
     platform::file_attribute::ReadOnly | platform::file_attribute::Hidden | platform::file_attribute::System;
 constexpr std::uint32_t UnixOwnerWrite = 0200;
 
-enum class EntryOutcome { Extracted, Skipped, Stop };
+// PasswordSuspect: the data failed to decode with a password that may be wrong
+// though it passed the check byte; nothing was reported or kept.
+enum class EntryOutcome { Extracted, Skipped, Stop, PasswordSuspect };
+enum class PasswordAttempt { First, Again };
+
+// What a wrong password that passed the check byte turns into.
+bool IsDamage(DecodeOutcome outcome) {
+  return outcome == DecodeOutcome::CrcMismatch || outcome == DecodeOutcome::DataError ||
+         outcome == DecodeOutcome::SizeMismatch;
+}
 
 struct SelectedEntry {
   const ArchiveEntry* entry = nullptr;
@@ -91,6 +100,8 @@ class ArchiveExtraction {
   [[nodiscard]] EntryOutcome ProcessFile(const SelectedEntry& selected);
   [[nodiscard]] EntryOutcome Skip(const SelectedEntry& selected, SkipReason reason, ErrorValue error,
                                   const std::string& why);
+  [[nodiscard]] EntryOutcome OpenAndDecode(const SelectedEntry& selected, const EntryData& data,
+                                           PasswordAttempt attempt);
   [[nodiscard]] EntryOutcome Decode(const SelectedEntry& selected, OutputSink& sink, StoredBytesSource& source,
                                     std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize);
   [[nodiscard]] EntryOutcome ToMemory(const SelectedEntry& selected, StoredBytesSource& source,
@@ -278,7 +289,17 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
   if (!data) {
     return Skip(selected, SkipReason::DataError, ErrorValue::FormatError, "its local header is damaged");
   }
-  ArchiveBytesSource source(archive_, data->offset, header.compressedSize);
+  EntryOutcome outcome = OpenAndDecode(selected, *data, PasswordAttempt::First);
+  while (outcome == EntryOutcome::PasswordSuspect) {
+    outcome = OpenAndDecode(selected, *data, PasswordAttempt::Again);
+  }
+  return outcome;
+}
+
+EntryOutcome ArchiveExtraction::OpenAndDecode(const SelectedEntry& selected, const EntryData& data,
+                                              PasswordAttempt attempt) {
+  const zf::CentralHeader& header = selected.entry->header;
+  ArchiveBytesSource source(archive_, data.offset, header.compressedSize);
   std::optional<shared::TraditionalCipher> cipher;
   std::uint32_t storedSize = header.compressedSize;
   if ((header.flags & zf::general_flag::Encrypted) != 0) {
@@ -288,8 +309,11 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
     }
     storedSize -= static_cast<std::uint32_t>(encryptionHeader.size());
     const std::uint8_t checkByte =
-        shared::EncryptionCheckByte(data->localHeader.flags, header.crc32, data->localHeader.dosDateTime);
-    switch (passwords_.Open(selected.name, encryptionHeader, checkByte, cipher)) {
+        shared::EncryptionCheckByte(data.localHeader.flags, header.crc32, data.localHeader.dosDateTime);
+    const PasswordResult result = attempt == PasswordAttempt::First
+                                      ? passwords_.Open(selected.name, encryptionHeader, checkByte, cipher)
+                                      : passwords_.OpenAgain(selected.name, encryptionHeader, checkByte, cipher);
+    switch (result) {
       case PasswordResult::Opened:
         break;
       case PasswordResult::Stopped:
@@ -316,6 +340,9 @@ EntryOutcome ArchiveExtraction::Decode(const SelectedEntry& selected, OutputSink
   const EntryShape shape{header.method, storedSize, header.uncompressedSize, header.crc32};
   const ProgressReport progress = [this](std::uint32_t bytes) { return channel_.BytesDone(bytes); };
   const DecodeResult result = DecodeEntry(shape, source, cipher, sink, progress, workspace_);
+  if (cipher && IsDamage(result.outcome) && passwords_.MayBeWrongPassword()) {
+    return EntryOutcome::PasswordSuspect;
+  }
   switch (result.outcome) {
     case DecodeOutcome::Complete:
       return EntryOutcome::Extracted;

@@ -7,12 +7,14 @@ namespace engines::unzip {
 PasswordKeeper::PasswordKeeper(std::string commandPassword, std::uint32_t requestCount, CallbackChannel& channel)
     : commandPassword_(std::move(commandPassword)), requestCount_(requestCount), channel_(channel) {}
 
-bool PasswordKeeper::TryPassword(const std::string& password,
+bool PasswordKeeper::TryPassword(const std::string& password, Source source,
                                  std::span<const std::byte, shared::EncryptionHeaderSize> header,
                                  std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher) {
   cipher = shared::OpenEncryptedEntry(password, header, checkByte);
   if (cipher) {
+    goodBefore_ = lastGood_;
     lastGood_ = password;
+    openedWith_ = source;
   }
   return cipher.has_value();
 }
@@ -20,24 +22,43 @@ bool PasswordKeeper::TryPassword(const std::string& password,
 PasswordResult PasswordKeeper::Open(std::string_view entryName,
                                     std::span<const std::byte, shared::EncryptionHeaderSize> header,
                                     std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher) {
+  requestsLeft_ = askingStopped_ ? 0 : requestCount_;
   bool triedOne = false;
   if (!commandPassword_.empty()) {
     triedOne = true;
-    if (TryPassword(commandPassword_, header, checkByte, cipher)) {
+    if (TryPassword(commandPassword_, Source::Command, header, checkByte, cipher)) {
       return PasswordResult::Opened;
     }
   }
   if (lastGood_ && *lastGood_ != commandPassword_) {
     triedOne = true;
     const std::string remembered = *lastGood_;
-    if (TryPassword(remembered, header, checkByte, cipher)) {
+    if (TryPassword(remembered, Source::Remembered, header, checkByte, cipher)) {
       return PasswordResult::Opened;
     }
   }
-  std::uint32_t requestsLeft = askingStopped_ ? 0 : requestCount_;
-  while (requestsLeft > 0) {
+  return Ask(entryName, header, checkByte, cipher, triedOne);
+}
+
+bool PasswordKeeper::MayBeWrongPassword() const {
+  return openedWith_ != Source::Command && !askingStopped_ && requestsLeft_ > 0;
+}
+
+PasswordResult PasswordKeeper::OpenAgain(std::string_view entryName,
+                                         std::span<const std::byte, shared::EncryptionHeaderSize> header,
+                                         std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher) {
+  lastGood_ = goodBefore_;
+  cipher.reset();
+  return Ask(entryName, header, checkByte, cipher, true);
+}
+
+PasswordResult PasswordKeeper::Ask(std::string_view entryName,
+                                   std::span<const std::byte, shared::EncryptionHeaderSize> header,
+                                   std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher,
+                                   bool triedOne) {
+  while (requestsLeft_ > 0) {
     PasswordAnswer answer;
-    if (channel_.AskPassword(entryName, requestsLeft, answer) == Flow::Stop) {
+    if (channel_.AskPassword(entryName, requestsLeft_, answer) == Flow::Stop) {
       return PasswordResult::Stopped;
     }
     askingStopped_ = askingStopped_ || answer.stopAsking;
@@ -45,11 +66,11 @@ PasswordResult PasswordKeeper::Open(std::string_view entryName,
       break;
     }
     triedOne = true;
-    if (TryPassword(answer.password, header, checkByte, cipher)) {
+    const std::uint32_t allowed = askingStopped_ ? 0 : std::min(answer.requestsLeft, requestsLeft_);
+    requestsLeft_ = allowed == 0 ? 0 : allowed - 1;
+    if (TryPassword(answer.password, Source::Request, header, checkByte, cipher)) {
       return PasswordResult::Opened;
     }
-    const std::uint32_t allowed = askingStopped_ ? 0 : std::min(answer.requestsLeft, requestsLeft);
-    requestsLeft = allowed == 0 ? 0 : allowed - 1;
   }
   return triedOne ? PasswordResult::Wrong : PasswordResult::Missing;
 }

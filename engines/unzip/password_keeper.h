@@ -9,6 +9,13 @@
 // entry; an answer that clears the action code ("cancel all") ends them for the
 // rest of the command. A password that fits is remembered for the entries that
 // follow, as people expect of archives encrypted with one password.
+//
+// The check byte of the encryption header lets one wrong password in 256 through.
+// When a password from a request, or one remembered from an earlier entry, opens
+// an entry whose data then proves wrong, the decoder calls MayBeWrongPassword and
+// OpenAgain: the caller is asked again (the request counts as any other), and the
+// damage is reported only when no further password can be had. The command's own
+// password is trusted: its entry is reported damaged at once.
 #pragma once
 
 #include <cstdint>
@@ -32,14 +39,32 @@ class PasswordKeeper {
                                     std::span<const std::byte, shared::EncryptionHeaderSize> header,
                                     std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher);
 
+  // True when the data of the entry last opened failed to decode and the password
+  // that opened it may be the cause, with another one to be asked for.
+  [[nodiscard]] bool MayBeWrongPassword() const;
+
+  // Forgets the password that opened the entry last opened and asks for another.
+  [[nodiscard]] PasswordResult OpenAgain(std::string_view entryName,
+                                         std::span<const std::byte, shared::EncryptionHeaderSize> header,
+                                         std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher);
+
  private:
-  [[nodiscard]] bool TryPassword(const std::string& password,
+  enum class Source { Command, Remembered, Request };
+
+  [[nodiscard]] bool TryPassword(const std::string& password, Source source,
                                  std::span<const std::byte, shared::EncryptionHeaderSize> header,
                                  std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher);
+  [[nodiscard]] PasswordResult Ask(std::string_view entryName,
+                                   std::span<const std::byte, shared::EncryptionHeaderSize> header,
+                                   std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher,
+                                   bool triedOne);
 
   std::string commandPassword_;
   std::optional<std::string> lastGood_;
+  std::optional<std::string> goodBefore_;  // what lastGood_ was before the entry last opened
+  Source openedWith_ = Source::Command;
   std::uint32_t requestCount_;
+  std::uint32_t requestsLeft_ = 0;  // for the entry being opened
   bool askingStopped_ = false;
   CallbackChannel& channel_;
 };

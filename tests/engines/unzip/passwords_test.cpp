@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <span>
+
+#include "engines/shared/crc32.h"
+#include "engines/shared/traditional_encryption.h"
+#include "engines/shared/zip_format.h"
 #include "engines/unzip/report_codes.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
@@ -122,6 +127,94 @@ TEST_F(Passwords, RequestsEndAsTheCallerSays) {
     for (const CallbackEvent& skip : callback_.Of(EngineAction::FileSkipped)) {
       EXPECT_EQ(skip.value1, static_cast<std::int32_t>(ErrorValue::PasswordError)) << entry.what;
     }
+  }
+}
+
+// One wrong password in 256 passes the check byte of the encryption header; the
+// data then fails to decode. Such a password is found here by trying candidates.
+class FalselyAcceptedPassword : public Passwords {
+ protected:
+  const TestEntry secretEntry_{.name = "a.txt",
+                               .content = std::string(3000, 'q') + " the text that a wrong key garbles",
+                               .password = "secret"};
+
+  // A password other than "secret" that the check byte of the entry accepts.
+  [[nodiscard]] std::string FindImpostor() const {
+    const BuiltArchive archive = BuildArchive({secretEntry_});
+    const std::span<const std::byte, shared::EncryptionHeaderSize> header(
+        archive.bytes.data() + archive.dataOffsets[0], shared::EncryptionHeaderSize);
+    const std::uint8_t checkByte = shared::EncryptionCheckByte(
+        shared::zip_format::general_flag::Encrypted,
+        shared::UpdateCrc32(0, std::as_bytes(std::span(secretEntry_.content))), secretEntry_.dosDateTime);
+    for (int candidate = 0;; ++candidate) {
+      const std::string password = "impostor" + std::to_string(candidate);
+      if (shared::OpenEncryptedEntry(password, header, checkByte)) {
+        return password;
+      }
+    }
+  }
+
+  void WriteArchive(const std::vector<TestEntry>& entries) {
+    WriteBytes(scratch_ / "test.zip", BuildArchive(entries).bytes);
+    request_.archive = (scratch_ / "test.zip").string();
+    request_.baseFolder = (scratch_ / "out").string();
+    fs::create_directories(scratch_ / "out");
+  }
+
+  [[nodiscard]] bool ReportedDamaged() const {
+    const std::vector<std::intptr_t> reasons = SkipReasons();
+    return reasons == std::vector<std::intptr_t>{Reason(SkipReason::CrcError)} ||
+           reasons == std::vector<std::intptr_t>{Reason(SkipReason::DataError)};
+  }
+};
+
+TEST_F(FalselyAcceptedPassword, FromARequestItIsAskedAgainAndTheRightOneExtracts) {
+  WriteArchive({secretEntry_});
+  request_.passwordRequests = 3;
+  callback_.passwords = {{.password = FindImpostor()}, {.password = "secret"}};
+  EXPECT_EQ(RunEngine(LinkedEngine(), request_, callback_), 1);
+  EXPECT_EQ(ReadText(scratch_ / "out" / "a.txt"), secretEntry_.content);
+  EXPECT_EQ(ListFiles(scratch_ / "out"), std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(RequestCounts(), (std::vector<std::intptr_t>{3, 2}));
+  EXPECT_TRUE(callback_.Of(EngineAction::CrcError).empty());
+  EXPECT_TRUE(SkipReasons().empty());
+}
+
+TEST_F(FalselyAcceptedPassword, ARememberedOneIsReplacedThroughARequest) {
+  // The impostor is the true password of "b.txt", so it is remembered when "a.txt" comes.
+  const std::string impostor = FindImpostor();
+  WriteArchive({{.name = "b.txt", .content = "b", .password = impostor}, secretEntry_});
+  request_.passwordRequests = 2;
+  callback_.passwords = {{.password = impostor}, {.password = "secret"}};
+  EXPECT_EQ(RunEngine(LinkedEngine(), request_, callback_), 2);
+  EXPECT_EQ(ReadText(scratch_ / "out" / "a.txt"), secretEntry_.content);
+  EXPECT_EQ(RequestCounts(), (std::vector<std::intptr_t>{2, 2}));
+}
+
+TEST_F(FalselyAcceptedPassword, WhenNoFurtherPasswordCanBeHadTheEntryIsDamaged) {
+  const std::string impostor = FindImpostor();
+  WriteArchive({secretEntry_});
+  struct Case {
+    const char* what;
+    std::string commandPassword;
+    std::uint32_t requests;
+    std::deque<PasswordReply> replies;
+    std::vector<std::intptr_t> expectedCounts;
+  };
+  const Case cases[] = {
+      {"the requests run out", "", 2, {{.password = impostor}, {.password = impostor}}, {2, 1}},
+      {"the caller's answer leaves none", "", 5, {{.password = impostor, .requestsLeft = 1}}, {5}},
+      {"the command's own password is trusted", impostor, 3, {{.password = "secret"}}, {}},
+  };
+  for (const Case& entry : cases) {
+    callback_ = RecordingCallback{};
+    callback_.passwords = entry.replies;
+    request_.password = entry.commandPassword;
+    request_.passwordRequests = entry.requests;
+    EXPECT_EQ(RunEngine(LinkedEngine(), request_, callback_), 0) << entry.what;
+    EXPECT_TRUE(fs::is_empty(scratch_ / "out")) << entry.what;
+    EXPECT_EQ(RequestCounts(), entry.expectedCounts) << entry.what;
+    EXPECT_TRUE(ReportedDamaged()) << entry.what;
   }
 }
 
