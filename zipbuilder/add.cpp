@@ -15,7 +15,6 @@
 
 #include "platform/date_time.h"
 #include "zipbuilder/command_records.h"
-#include "zipbuilder/engine_callback.h"
 #include "zipbuilder/file_checks.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/zip_builder.h"
@@ -142,21 +141,25 @@ class AddRun {
       return;
     }
     component_.zipSideBusy_ = true;
-    const std::int32_t version = component_.zipEngine_.Version();
+    const std::int32_t version = engine.Version();
     if (mode_ != AddMode::Files && version < engines::StreamCapableVersion) {
       component_.ReportMessage(message_id::AddStreamsNeedNewerEngine);
       component_.zipSideBusy_ = false;
       return;
     }
-    RunEngineGuarded(version);
+    RunEngineGuarded(engine, version);
     component_.cancel_ = false;
     component_.zipSideBusy_ = false;
   }
 
-  void RunEngineGuarded(std::int32_t version) {
+  void RunEngineGuarded(const ZipEngineScope& engine, std::int32_t version) {
     try {
-      RunEngine(version);
+      RunEngine(engine, version);
     } catch (...) {
+      // Memory output that the run did not finish is no result.
+      if (mode_ == AddMode::MemoryToMemory) {
+        component_.processedCount_ = 0;
+      }
       component_.ReportMessage(message_id::ZipEngineAbort);
     }
     component_.fSpecArgs_.clear();
@@ -166,51 +169,21 @@ class AddRun {
 
   // The command object owns the record and its texts; leaving this function, by
   // return or by exception, frees them.
-  void RunEngine(std::int32_t version) {
-    ZipCommand command(CommandSettings(), version);
+  void RunEngine(const ZipEngineScope& engine, std::int32_t version) {
+    ZipCommand command(engine.Settings(ZipCommandKind::Add), version);
+    TZipStream& stream = *component_.zipStream_;
     if (mode_ == AddMode::MemoryToArchive) {
-      TZipStream& stream = *component_.zipStream_;
       command.SetInputMemory(stream.Memory(), SizeForRecord(stream.Size()));
       command.SetMemoryEntry(attributes_, dosDateTime_);
     }
     if (mode_ == AddMode::MemoryToMemory) {
-      TZipStream& stream = *component_.zipStream_;
       command.SetOutputMemory(stream.Memory(), SizeForRecord(source_->Size() + MemoryOutputHeaderSize));
       command.SetInputMemory(source_->Memory(), SizeForRecord(source_->Size()));
     }
-    component_.engineCallbackFailed_ = false;
-    component_.currentCommandRecord_ = command.Record();
-    component_.processedCount_ = component_.zipEngine_.Exec(command.Record());
-    if (mode_ == AddMode::MemoryToMemory && component_.processedCount_ == 1 &&
-        !component_.zipStream_->SetSize(command.OutputSize())) {
+    engine.Execute(command);
+    if (mode_ == AddMode::MemoryToMemory && component_.processedCount_ == 1 && !stream.SetSize(command.OutputSize())) {
       throw std::bad_alloc();
     }
-    if (component_.engineCallbackFailed_) {
-      throw std::runtime_error("an event handler failed during the engine call");
-    }
-  }
-
-  [[nodiscard]] ZipCommandSettings CommandSettings() const {
-    ZipCommandSettings settings;
-    settings.Kind = ZipCommandKind::Add;
-    settings.OwnerWindow = component_.ownerWindow_;
-    settings.Caller = &component_;
-    settings.Callback = &EngineCallback;
-    settings.Trace = component_.trace_;
-    settings.Verbose = component_.verbose_;
-    settings.Password = component_.password_;
-    settings.StoreSuffixes = component_.addStoreSuffixes_;
-    settings.AddOptions = component_.addOptions_;
-    settings.CompressionLevel = component_.addCompLevel_;
-    settings.ArchivePath = component_.zipFileName_;
-    settings.Specifications = component_.fSpecArgs_;
-    settings.Exclusions = component_.fSpecArgsExcl_;
-    settings.TempDir = component_.tempDir_;
-    settings.RawArchiveComment = component_.directory_.RawComment;
-    settings.RootDir = component_.rootDir_;
-    settings.HowToDelete = component_.howToDelete_;
-    settings.CodePage = component_.codePage_;
-    return settings;
   }
 
   TZipBuilder& component_;
