@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs; does nothing that is already done.
-# The installer's window needs Qt's X11 platform plugin (qt6-qpa-plugins) and fonts:
-# DejaVu as the sans-serif, Liberation Sans where the password dialog asks for Arial.
+# The installer's window: Qt's X11 and offscreen platform plugins come with Qt's GUI
+# library; qt6-qpa-plugins adds the others (VNC, framebuffer) for displays without X.
+# Fonts: DejaVu as the sans-serif, Liberation Sans where the password dialog asks for Arial.
 # The Windows build needs the i386 architecture for Wine's 32-bit side (wine32).
 set -euo pipefail
 
