@@ -135,4 +135,19 @@ void PasswordDialogTest::messageBoxesHaveTheRequestedButtonsIconAndDefault() {
   QCOMPARE(zipbuilder::AnswerOf(QMessageBox::Retry), DialogAnswer::Retry);
 }
 
+void PasswordDialogTest::busyCursorAndPendingMessages() {
+  zipbuilder::QtToolkit toolkit;
+  toolkit.SetScreenCursor(zipbuilder::CursorShape::Hourglass);
+  QVERIFY(QGuiApplication::overrideCursor() != nullptr);
+  QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  QCOMPARE(toolkit.ScreenCursor(), zipbuilder::CursorShape::Hourglass);
+  toolkit.SetScreenCursor(zipbuilder::CursorShape::Default);
+  QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+
+  bool clicked = false;
+  QMetaObject::invokeMethod(qApp, [&clicked] { clicked = true; }, Qt::QueuedConnection);
+  toolkit.ProcessPendingMessages();
+  QVERIFY(clicked);
+}
+
 }  // namespace installer_test

@@ -30,6 +30,7 @@ class PasswordDialogTest : public QObject {
   void escapeAndTheCloseBoxAnswerCancel();
   void buttonsAnswerTheirModalResults();
   void messageBoxesHaveTheRequestedButtonsIconAndDefault();
+  void busyCursorAndPendingMessages();
 };
 
 }  // namespace installer_test
