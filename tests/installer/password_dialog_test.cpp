@@ -112,7 +112,7 @@ void PasswordDialogTest::buttonsAnswerTheirModalResults() {
 
 void PasswordDialogTest::messageBoxesHaveTheRequestedButtonsIconAndDefault() {
   zipbuilder::MessageBoxRequest request;
-  request.Text = "Replace?";
+  request.Text = "Replace <b>a.txt</b>?";
   request.Caption = "Title";
   request.Buttons = zipbuilder::MessageBoxButtons::YesNoCancel;
   request.Icon = zipbuilder::MessageBoxIcon::Question;
@@ -123,6 +123,7 @@ void PasswordDialogTest::messageBoxesHaveTheRequestedButtonsIconAndDefault() {
   QCOMPARE(box->standardButton(box->defaultButton()), QMessageBox::No);
   QCOMPARE(box->standardButton(box->escapeButton()), QMessageBox::Cancel);
   QCOMPARE(box->windowTitle(), QStringLiteral("Title"));
+  QCOMPARE(box->textFormat(), Qt::PlainText);
 
   request.Buttons = zipbuilder::MessageBoxButtons::YesNo;
   request.Icon = zipbuilder::MessageBoxIcon::Stop;

@@ -33,6 +33,7 @@ QtPasswordDialog::QtPasswordDialog(const PasswordDialogRequest& request, QWidget
   setFixedSize(layout.FormWidth, layout.FormHeight);
 
   prompt_ = new QLabel(FromAnsi(request.Prompt), this);
+  prompt_->setTextFormat(Qt::PlainText);
   prompt_->setGeometry(ToRect(layout.PromptLabel));
 
   edit_ = new QLineEdit(this);

@@ -82,6 +82,8 @@ namespace {
 QMessageBox* BuildMessageBox(const MessageBoxRequest& request) {
   auto* box = new QMessageBox(QApplication::activeWindow());
   box->setWindowTitle(FromAnsi(request.Caption));
+  // Texts carry file names and engine messages, never markup.
+  box->setTextFormat(Qt::PlainText);
   box->setText(FromAnsi(request.Text));
   box->setIcon(IconOf(request.Icon));
   const std::vector<QMessageBox::StandardButton> buttons = ButtonsOf(request.Buttons);
