@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QStringList>
 #include <QTimer>
+#include <exception>
 #include <optional>
 
 #include "installer/unit1.h"
@@ -94,6 +96,17 @@ class BevelPanel final : public QFrame {
   return QIcon(picture);
 }
 
+// Qt cannot carry an exception out of a slot: a handler's exception is shown the
+// way the application shows one, in a box with its message, and the form goes on.
+template <typename Handler>
+void RunHandler(QWidget* window, Handler handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    QMessageBox::critical(window, QCoreApplication::applicationName(), QString::fromUtf8(error.what()));
+  }
+}
+
 }  // namespace
 
 QFont FormFont() {
@@ -162,9 +175,9 @@ void Form1Window::CreateControls() {
 
 void Form1Window::Attach(TForm1& form) {
   form_ = &form;
-  connect(browse, &QPushButton::clicked, this, [this] { form_->browseClick(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { form_->Button2Click(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { form_->cancelClick(); });
+  connect(browse, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { form_->browseClick(); }); });
+  connect(Button2, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { form_->Button2Click(); }); });
+  connect(cancel, &QPushButton::clicked, this, [this] { RunHandler(this, [this] { form_->cancelClick(); }); });
 }
 
 std::string Form1Window::Caption() const { return ToAnsi(windowTitle()); }
@@ -198,7 +211,7 @@ void Form1Window::showEvent(QShowEvent* event) {
   // The form's on-show handler may close the form; it runs once the window is up.
   QTimer::singleShot(0, this, [this] {
     if (form_ != nullptr) {
-      form_->FormShow();
+      RunHandler(this, [this] { form_->FormShow(); });
     }
   });
 }
@@ -212,7 +225,7 @@ void Form1Window::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  form_->FormClose();
+  RunHandler(this, [this] { form_->FormClose(); });
   closed_ = true;
   event->accept();
 }
