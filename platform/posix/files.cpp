@@ -61,6 +61,38 @@ void SetLastErrorForName(const std::string& nativePath, int errnoValue) {
   SetLastErrorFromErrno(errnoValue);
 }
 
+// lstat of a looked-up name, from the lookup when it took one. False with errno
+// set when there is no such name.
+bool LinkStatusOf(const posix::NativeName& name, struct stat& status) {
+  if (name.state == posix::NameState::Exists) {
+    status = name.status;
+    return true;
+  }
+  if (name.state == posix::NameState::Missing) {
+    errno = ENOENT;
+    return false;
+  }
+  return lstat(name.path.c_str(), &status) == 0;
+}
+
+// stat of a looked-up name: as LinkStatusOf, but a link is followed.
+bool StatusOf(const posix::NativeName& name, struct stat& status) {
+  if (name.state == posix::NameState::Exists && S_ISLNK(name.status.st_mode)) {
+    return stat(name.path.c_str(), &status) == 0;
+  }
+  return LinkStatusOf(name, status);
+}
+
+// A name the lookup found missing lies in an existing folder: FileNotFound
+// without another look at the folder.
+void SetLastErrorForMissing(const posix::NativeName& name, int errnoValue) {
+  if (name.state == posix::NameState::Missing) {
+    SetLastError(win32_error::FileNotFound);
+    return;
+  }
+  SetLastErrorForName(name.path, errnoValue);
+}
+
 bool IsReadOnly(const struct stat& status) {
   return (status.st_mode & AnyWriteBit) == 0;
 }
@@ -215,12 +247,13 @@ time_t UnixTimeOfLocal(const SystemTime& time) {
 }  // namespace
 
 FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*share*/, FileCreation creation) {
-  const std::optional<std::string> nativePath = posix::ToNativePath(path);
-  if (!nativePath) {
+  const std::optional<posix::NativeName> name = posix::LookUpNativeName(path);
+  if (!name) {
     return InvalidFileHandle;
   }
+  const std::string& nativePath = name->path;
   struct stat status{};
-  const bool existed = stat(nativePath->c_str(), &status) == 0;
+  const bool existed = StatusOf(*name, status);
   if (existed && S_ISDIR(status.st_mode)) {
     SetLastError(win32_error::AccessDenied);
     return InvalidFileHandle;
@@ -236,11 +269,11 @@ FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*shar
   // Only a new name changes the folder; opening an existing file keeps its listing.
   std::optional<posix::FolderChangeNote> change;
   if (!existed && MayCreate(creation)) {
-    change.emplace(*nativePath);
+    change.emplace(nativePath);
   }
-  const int descriptor = open(nativePath->c_str(), OpenFlags(access, creation), 0666);
+  const int descriptor = open(nativePath.c_str(), OpenFlags(access, creation), 0666);
   if (descriptor < 0) {
-    SetLastErrorForName(*nativePath, errno);
+    SetLastErrorForName(nativePath, errno);
     return InvalidFileHandle;
   }
   if (change) {
@@ -417,21 +450,23 @@ bool DeleteFile(std::string_view path) {
 }
 
 bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
-  const std::optional<std::string> source = posix::ToNativePath(from);
-  if (!source) {
+  const std::optional<posix::NativeName> sourceName = posix::LookUpNativeName(from);
+  if (!sourceName) {
     return false;
   }
-  const std::optional<std::string> target = posix::ToNativePath(to);
-  if (!target) {
+  const std::optional<posix::NativeName> targetName = posix::LookUpNativeName(to);
+  if (!targetName) {
     return false;
   }
+  const std::string& source = sourceName->path;
+  const std::string& target = targetName->path;
   struct stat sourceStatus{};
-  if (lstat(source->c_str(), &sourceStatus) != 0) {
-    SetLastErrorForName(*source, errno);
+  if (!LinkStatusOf(*sourceName, sourceStatus)) {
+    SetLastErrorForMissing(*sourceName, errno);
     return false;
   }
   struct stat targetStatus{};
-  const bool targetExists = lstat(target->c_str(), &targetStatus) == 0;
+  const bool targetExists = LinkStatusOf(*targetName, targetStatus);
   const bool sameEntry = targetExists && targetStatus.st_ino == sourceStatus.st_ino &&
                          targetStatus.st_dev == sourceStatus.st_dev;
   if (targetExists && !sameEntry) {
@@ -444,23 +479,23 @@ bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
       return false;
     }
   }
-  posix::FolderChangeNote sourceChange(*source);
+  posix::FolderChangeNote sourceChange(source);
   std::optional<posix::FolderChangeNote> targetChange;
-  if (posix::FolderOf(*target) != posix::FolderOf(*source)) {
-    targetChange.emplace(*target);
+  if (posix::FolderOf(target) != posix::FolderOf(source)) {
+    targetChange.emplace(target);
   }
-  if (rename(source->c_str(), target->c_str()) == 0) {
-    NoteMove(sourceChange, targetChange, *target);
+  if (rename(source.c_str(), target.c_str()) == 0) {
+    NoteMove(sourceChange, targetChange, target);
     return true;
   }
   if (errno == EXDEV && S_ISREG(sourceStatus.st_mode)) {
-    if (!CopyThenDelete(*source, *target)) {
+    if (!CopyThenDelete(source, target)) {
       return false;
     }
-    NoteMove(sourceChange, targetChange, *target);
+    NoteMove(sourceChange, targetChange, target);
     return true;
   }
-  SetLastErrorForName(*target, errno);
+  SetLastErrorForName(target, errno);
   return false;
 }
 
@@ -506,23 +541,24 @@ bool RemoveDirectory(std::string_view path) {
 }
 
 std::uint32_t GetFileAttributes(std::string_view path) {
-  const std::optional<std::string> nativePath = posix::ToNativePath(path);
-  if (!nativePath) {
+  const std::optional<posix::NativeName> name = posix::LookUpNativeName(path);
+  if (!name) {
     return InvalidFileAttributes;
   }
+  const std::string& nativePath = name->path;
   struct stat status{};
-  if (stat(nativePath->c_str(), &status) != 0) {
-    SetLastErrorForName(*nativePath, errno);
+  if (!StatusOf(*name, status)) {
+    SetLastErrorForMissing(*name, errno);
     return InvalidFileAttributes;
   }
   std::uint32_t attributes = S_ISDIR(status.st_mode) ? file_attribute::Directory : file_attribute::Archive;
   if (IsReadOnly(status)) {
     attributes |= file_attribute::ReadOnly;
   }
-  if (IsHiddenName(*nativePath)) {
+  if (IsHiddenName(nativePath)) {
     attributes |= file_attribute::Hidden;
   }
-  return attributes | ReadKeptAttributes(*nativePath);
+  return attributes | ReadKeptAttributes(nativePath);
 }
 
 bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {

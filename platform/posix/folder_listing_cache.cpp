@@ -172,6 +172,12 @@ std::optional<std::string> FindCaseVariant(const std::string& folder, std::strin
   if (!status) {
     return std::nullopt;
   }
+  return FindCaseVariant(folder, *status, name);
+}
+
+std::optional<std::string> FindCaseVariant(const std::string& folder, const struct stat& folderStatus,
+                                           std::string_view name) {
+  const std::optional<struct stat> status = folderStatus;
   const FolderIdentity identity = IdentityOf(*status);
   const std::string folded = FoldCase(name);
   std::lock_guard lock(cacheMutex);
@@ -216,20 +222,22 @@ FolderChangeNote::FolderChangeNote(const std::string& nativePath) {
 }
 
 void FolderChangeNote::Done(NameChange change) {
-  Apply(change, name_);
+  done_ = true;
+  if (before_) {
+    Apply(change, name_, FolderStatus(folder_));
+  }
 }
 
 void FolderChangeNote::DoneRenamingTo(const std::string& targetNativePath) {
-  Apply(NameChange::Removed, name_);
-  Apply(NameChange::Added, SplitFolderAndName(targetNativePath).second);
+  done_ = true;
+  if (before_) {
+    const std::optional<struct stat> after = FolderStatus(folder_);
+    Apply(NameChange::Removed, name_, after);
+    Apply(NameChange::Added, SplitFolderAndName(targetNativePath).second, after);
+  }
 }
 
-void FolderChangeNote::Apply(NameChange change, const std::string& name) {
-  done_ = true;
-  if (!before_) {
-    return;
-  }
-  const std::optional<struct stat> after = FolderStatus(folder_);
+void FolderChangeNote::Apply(NameChange change, const std::string& name, const std::optional<struct stat>& after) {
   std::lock_guard lock(cacheMutex);
   const auto cached = listings.find(IdentityOf(*before_));
   if (cached == listings.end()) {

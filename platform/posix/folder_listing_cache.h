@@ -19,6 +19,9 @@ namespace platform::posix {
 // first in the folder's reading order when several do); nullopt when there is none.
 // `name` itself is known not to exist exactly.
 [[nodiscard]] std::optional<std::string> FindCaseVariant(const std::string& folder, std::string_view name);
+// The same for a folder whose stat the caller has just taken.
+[[nodiscard]] std::optional<std::string> FindCaseVariant(const std::string& folder, const struct stat& folderStatus,
+                                                         std::string_view name);
 
 // The folder part of a POSIX name ("/" for names at the root).
 [[nodiscard]] std::string FolderOf(const std::string& nativePath);
@@ -44,7 +47,8 @@ class FolderChangeNote {
   void Unchanged() { done_ = true; }
 
  private:
-  void Apply(NameChange change, const std::string& name);
+  // `after` is the folder's status after the change.
+  void Apply(NameChange change, const std::string& name, const std::optional<struct stat>& after);
 
   std::string folder_;
   std::string name_;

@@ -90,21 +90,32 @@ std::string JoinNames(std::string base, std::span<const std::string> names) {
 // A name that exists exactly as written is taken as written at every level, so a
 // name whose whole path exists needs one look instead of one per level, and a new
 // name in an existing folder two (Wine, too, tries the exact name first).
-std::string LookUpBelow(const std::string& base, std::span<const std::string> names) {
+NativeName LookUpBelow(const std::string& base, std::span<const std::string> names) {
   if (names.empty()) {
-    return base;
+    return NativeName{.path = base};
   }
-  const std::string exact = JoinNames(base, names);
-  if (Exists(exact)) {
+  NativeName exact{.path = JoinNames(base, names)};
+  if (lstat(exact.path.c_str(), &exact.status) == 0) {
+    exact.state = NameState::Exists;
     return exact;
   }
-  const std::string folder = LookUpBelow(base, names.first(names.size() - 1));
+  const NativeName folder = LookUpBelow(base, names.first(names.size() - 1));
   const std::string& name = names.back();
-  if (const std::string inFolder = JoinPath(folder, name); inFolder != exact && Exists(inFolder)) {
+  NativeName inFolder{.path = JoinPath(folder.path, name)};
+  if (inFolder.path != exact.path && lstat(inFolder.path.c_str(), &inFolder.status) == 0) {
+    inFolder.state = NameState::Exists;
+    return inFolder;
+  }
+  // The folder's status from its own look spares the listing another stat.
+  if (folder.state == NameState::Exists && S_ISDIR(folder.status.st_mode)) {
+    if (const std::optional<std::string> variant = FindCaseVariant(folder.path, folder.status, name)) {
+      return NativeName{.path = JoinPath(folder.path, *variant)};
+    }
+    inFolder.state = NameState::Missing;
     return inFolder;
   }
   // Nothing when the folder exists in no letter case: the rest stays as written.
-  return JoinPath(folder, FindCaseVariant(folder, name).value_or(name));
+  return NativeName{.path = JoinPath(folder.path, FindCaseVariant(folder.path, name).value_or(name))};
 }
 
 bool EndsWithSeparator(std::string_view path) {
@@ -168,7 +179,7 @@ std::optional<std::string> FindIgnoringCase(const std::string& folder, std::stri
   return FindCaseVariant(folder, name);
 }
 
-std::optional<std::string> ToNativePath(std::string_view path) {
+std::optional<NativeName> LookUpNativeName(std::string_view path) {
   if (path.empty()) {
     SetLastError(win32_error::PathNotFound);
     return std::nullopt;
@@ -181,6 +192,14 @@ std::optional<std::string> ToNativePath(std::string_view path) {
     return LookUpBelow(DriveLinkPath(*letter), ResolveDots(SplitNames(path.substr(2))));
   }
   return LookUpBelow("/", AbsolutePosixNames(path));
+}
+
+std::optional<std::string> ToNativePath(std::string_view path) {
+  std::optional<NativeName> name = LookUpNativeName(path);
+  if (!name) {
+    return std::nullopt;
+  }
+  return std::move(name->path);
 }
 
 std::string FullPathName(std::string_view path) {

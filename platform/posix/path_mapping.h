@@ -7,6 +7,8 @@
 // letter case (a file about to be created) is kept as written.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +31,22 @@ namespace platform::posix {
 
 // True when the drive's link leads to a folder.
 [[nodiscard]] bool DriveExists(char letter);
+
+// What a lookup learnt of the name it found on its way.
+enum class NameState {
+  Unknown,
+  Exists,   // `status` is its lstat
+  Missing,  // its folder is a folder, and holds the name in no letter case
+};
+
+struct NativeName {
+  std::string path;
+  NameState state = NameState::Unknown;
+  struct stat status {};
+};
+
+// ToNativePath with what the lookup learnt, which spares callers a stat of their own.
+[[nodiscard]] std::optional<NativeName> LookUpNativeName(std::string_view path);
 
 // The POSIX name for `path`. On failure the last error is set (PathNotFound for an
 // empty name or a drive that does not exist) and nullopt returned.
