@@ -50,8 +50,8 @@ class FormView {
   // Runs `load` modally; on Confirmed its FileName holds the chosen file.
   [[nodiscard]] virtual DialogOutcome ExecuteOpenDialog(TOpenDialog& dialog) = 0;
 
-  // Closes the window; the view then calls TForm1::FormClose (after asking
-  // TForm1::FormCloseQuery when the close came from the user).
+  // Closes the window. Every close, this one or the user's, asks
+  // TForm1::FormCloseQuery and then runs TForm1::FormClose.
   virtual void Close() = 0;
 };
 
