@@ -269,7 +269,7 @@ FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*shar
   // Only a new name changes the folder; opening an existing file keeps its listing.
   std::optional<posix::FolderChangeNote> change;
   if (!existed && MayCreate(creation)) {
-    change.emplace(nativePath);
+    change.emplace(nativePath, name->folderStatus);
   }
   const int descriptor = open(nativePath.c_str(), OpenFlags(access, creation), 0666);
   if (descriptor < 0) {
@@ -479,10 +479,11 @@ bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
       return false;
     }
   }
-  posix::FolderChangeNote sourceChange(source);
+  const bool sameFolder = posix::FolderOf(target) == posix::FolderOf(source);
+  posix::FolderChangeNote sourceChange(source, sameFolder ? targetName->folderStatus : sourceName->folderStatus);
   std::optional<posix::FolderChangeNote> targetChange;
-  if (posix::FolderOf(target) != posix::FolderOf(source)) {
-    targetChange.emplace(target);
+  if (!sameFolder) {
+    targetChange.emplace(target, targetName->folderStatus);
   }
   if (rename(source.c_str(), target.c_str()) == 0) {
     NoteMove(sourceChange, targetChange, target);

@@ -216,9 +216,9 @@ std::string FolderOf(const std::string& nativePath) {
   return SplitFolderAndName(nativePath).first;
 }
 
-FolderChangeNote::FolderChangeNote(const std::string& nativePath) {
+FolderChangeNote::FolderChangeNote(const std::string& nativePath, const std::optional<struct stat>& folderStatus) {
   std::tie(folder_, name_) = SplitFolderAndName(nativePath);
-  before_ = FolderStatus(folder_);
+  before_ = folderStatus ? folderStatus : FolderStatus(folder_);
 }
 
 void FolderChangeNote::Done(NameChange change) {

@@ -34,7 +34,9 @@ enum class NameChange { Added, Removed };
 // a failed operation may still have changed the folder.
 class FolderChangeNote {
  public:
-  explicit FolderChangeNote(const std::string& nativePath);
+  // `folderStatus`: the folder's stat, when the caller took it just now.
+  explicit FolderChangeNote(const std::string& nativePath,
+                            const std::optional<struct stat>& folderStatus = std::nullopt);
   ~FolderChangeNote();
   FolderChangeNote(const FolderChangeNote&) = delete;
   FolderChangeNote& operator=(const FolderChangeNote&) = delete;

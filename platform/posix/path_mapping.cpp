@@ -109,9 +109,10 @@ NativeName LookUpBelow(const std::string& base, std::span<const std::string> nam
   // The folder's status from its own look spares the listing another stat.
   if (folder.state == NameState::Exists && S_ISDIR(folder.status.st_mode)) {
     if (const std::optional<std::string> variant = FindCaseVariant(folder.path, folder.status, name)) {
-      return NativeName{.path = JoinPath(folder.path, *variant)};
+      return NativeName{.path = JoinPath(folder.path, *variant), .folderStatus = folder.status};
     }
     inFolder.state = NameState::Missing;
+    inFolder.folderStatus = folder.status;
     return inFolder;
   }
   // Nothing when the folder exists in no letter case: the rest stays as written.

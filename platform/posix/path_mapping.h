@@ -43,6 +43,8 @@ struct NativeName {
   std::string path;
   NameState state = NameState::Unknown;
   struct stat status {};
+  // The stat of the folder holding the name, when the lookup took one (it is a folder).
+  std::optional<struct stat> folderStatus;
 };
 
 // ToNativePath with what the lookup learnt, which spares callers a stat of their own.
