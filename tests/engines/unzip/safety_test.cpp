@@ -180,6 +180,61 @@ TEST_F(Safety, StoppingBetweenFilesKeepsTheFilesAlreadyDone) {
   EXPECT_EQ(ListFiles(base_), std::vector<std::string>{"one.txt"});
 }
 
+// Small entries are decoded ahead on a worker thread; what the caller sees must
+// be what decoding them one by one gives, damage and passed-over entries included.
+TEST_F(Safety, EntriesDecodedAheadAreReportedInArchiveOrder) {
+  fs::create_directories(base_);
+  std::vector<TestEntry> entries;
+  std::vector<std::intptr_t> expectedSkips;
+  for (int index = 0; index < 40; ++index) {
+    TestEntry entry{.name = "f" + std::to_string(index) + ".txt", .content = std::string(100 + index * 700, 'a' + index % 26)};
+    if (index % 7 == 3) {
+      entry.declaredCrc = 1234;
+      expectedSkips.push_back(Reason(SkipReason::CrcError));
+    } else if (index % 11 == 5) {
+      entry.declaredUncompressedSize = static_cast<std::uint32_t>(entry.content.size() + 1);
+      expectedSkips.push_back(Reason(SkipReason::DataError));
+    } else if (index % 9 == 1) {
+      WriteText(base_ / entry.name, "kept");
+      expectedSkips.push_back(Reason(SkipReason::NotOverwritten));
+    }
+    entries.push_back(entry);
+  }
+  entries.push_back({.name = "large.txt", .content = std::string(5 * 1024 * 1024, 'L')});
+  UnzipRequest request = RequestInto(WriteArchive(entries));
+  EXPECT_EQ(Run(request), static_cast<std::int32_t>(entries.size() - expectedSkips.size()));
+
+  EXPECT_EQ(SkipReasons(), expectedSkips);
+  const std::vector<CallbackEvent> files = callback_.Of(EngineAction::NewFile);
+  ASSERT_EQ(files.size(), entries.size());
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    EXPECT_EQ(files[index].text, entries[index].name);
+  }
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const fs::path file = base_ / entries[index].name;
+    if (index % 9 == 1 && index % 7 != 3 && index % 11 != 5) {
+      EXPECT_EQ(ReadText(file), "kept");
+    } else if (!entries[index].declaredCrc && !entries[index].declaredUncompressedSize) {
+      EXPECT_EQ(ReadText(file), entries[index].content) << file;
+    } else {
+      EXPECT_FALSE(fs::exists(file)) << file;
+    }
+  }
+  EXPECT_EQ(ListFiles(base_).size(), entries.size() - 9) << "no temporary file is left";
+
+  // Stopping halfway leaves nothing of the entries after the stop, though the
+  // worker may have decoded them.
+  ScratchFolder fresh;
+  callback_ = RecordingCallback{};
+  callback_.stopWhen = [](const CallbackEvent& event) {
+    return event.action == EngineAction::NewFile && event.text == "f20.txt";
+  };
+  request.baseFolder = fresh.Path().string();
+  EXPECT_EQ(Run(request), 20 - 5);
+  EXPECT_EQ(ListFiles(fresh.Path()).size(), 20u - 5) << "no temporary file is left";
+  EXPECT_EQ(callback_.events.back().text, "f20.txt");
+}
+
 TEST_F(Safety, AFullDiskLeavesTheExistingFileUntouched) {
   const std::string content(3 * 1024 * 1024, 'w');
   for (const std::uint32_t successfulWrites : {0u, 1u, 2u}) {
