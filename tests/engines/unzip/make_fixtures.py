@@ -53,6 +53,34 @@ def run(command, cwd):
     subprocess.run(command, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
 
 
+def zip_with_comments(archive, root):
+    run(["zip", "-q", "-r", archive, "."], root)
+    if os.path.exists(archive):
+        subprocess.run(["zip", "-q", "-z", archive], cwd=root, check=True, input=b"an archive comment\n")
+        subprocess.run(["zip", "-q", "-c", archive, "readme.txt"], cwd=root, check=True, input=b"a file comment\n")
+
+
+def zip_through_a_pipe(archive, root):
+    """zip cannot seek back in a pipe, so every entry gets a data descriptor."""
+    if shutil.which("zip") is None:
+        return
+    with open(archive, "wb") as output:
+        producer = subprocess.Popen(["zip", "-q", "-r", "-", "."], cwd=root, stdout=subprocess.PIPE)
+        shutil.copyfileobj(producer.stdout, output)
+        if producer.wait() != 0:
+            raise subprocess.CalledProcessError(producer.returncode, "zip -")
+
+
+def self_extractor(archive, plain, adjust):
+    """A program stub in front of an archive, its offsets adjusted by zip -A or not."""
+    if not os.path.exists(plain):
+        return
+    with open(archive, "wb") as output, open(plain, "rb") as source:
+        output.write(b"MZ" + bytes(random.Random(5).getrandbits(8) for _ in range(6142)) + source.read())
+    if adjust:
+        run(["zip", "-q", "-A", archive], os.path.dirname(archive))
+
+
 def python_zip(archive, root, compression):
     with zipfile.ZipFile(archive, "w", compression) as output:
         for folder, _, files in sorted(os.walk(root)):
@@ -125,6 +153,10 @@ def main():
     run(["zip", "-q", "-r", "-0", os.path.join(output, "infozip-stored.zip"), "."], tree)
     run(["zip", "-q", "-r", "-9", os.path.join(output, "infozip-deflated.zip"), "."], tree)
     make_encrypted_archive(os.path.join(output, "infozip-encrypted.zip"), tree)
+    zip_with_comments(os.path.join(output, "infozip-comments.zip"), tree)
+    zip_through_a_pipe(os.path.join(output, "infozip-piped.zip"), tree)
+    self_extractor(os.path.join(output, "sfx-prefixed.zip"), os.path.join(output, "infozip-deflated.zip"), False)
+    self_extractor(os.path.join(output, "sfx-adjusted.zip"), os.path.join(output, "infozip-deflated.zip"), True)
     run(["7z", "a", "-tzip", "-bd", os.path.join(output, "7z.zip"), "."], tree)
     run(["bsdtar", "--format", "zip", "-cf", os.path.join(output, "bsdtar.zip"), "."], tree)
     python_zip(os.path.join(output, "python-stored.zip"), tree, zipfile.ZIP_STORED)
