@@ -7,11 +7,13 @@ Run: python3 extract_commands_test.py PATH-TO-zipbuilder [unittest arguments]
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
 import unittest
 import zipfile
+import zlib
 
 TOOL = ""
 
@@ -196,6 +198,51 @@ class DamagedArchiveTest(ExtractTestCase):
         result = self.extract(archive, "-d", target, expected_code=1)
         self.assertIn(b"evil", result.stderr)
         self.assertEqual(self.files_below(self.path("nested")), {"out/good": b"good"})
+
+
+def raw_deflate(data):
+    compressor = zlib.compressobj(6, zlib.DEFLATED, -15)
+    return compressor.compress(data) + compressor.flush()
+
+
+def raw_archive(path, entries):
+    """entries: (name, method, stored bytes, CRC-32, declared uncompressed size), written
+    as they are, so that the headers can lie about the data."""
+    body = b""
+    directory = b""
+    for name, method, stored, crc, size in entries:
+        encoded = name.encode()
+        fields = struct.pack("<HHHHHIIIH", 20, 0, method, 0, 0x5421, crc, len(stored), size, len(encoded))
+        directory += (struct.pack("<IH", 0x02014B50, 20) + fields + struct.pack("<HHHHII", 0, 0, 0, 0, 0, len(body))
+                      + encoded)
+        body += struct.pack("<I", 0x04034B50) + fields + struct.pack("<H", 0) + encoded + stored
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, len(entries), len(entries), len(directory), len(body), 0)
+    with open(path, "wb") as file:
+        file.write(body + directory + end)
+    return path
+
+
+class HostileArchiveTest(ExtractTestCase):
+    def test_hostile_entries_fail_and_write_nothing_outside_the_target_nor_any_partial_file(self):
+        content = b"".join(b"line %d of something\n" % n for n in range(5000))
+        deflated = raw_deflate(content)
+        good = ("good.txt", 0, b"good", zlib.crc32(b"good"), 4)
+        outside = self.path("outside.txt")
+        cases = {
+            "absolute name": (outside, 0, b"evil", zlib.crc32(b"evil"), 4),
+            "truncated deflate data": ("cut.txt", 8, deflated[:len(deflated) // 2], zlib.crc32(content), len(content)),
+            "corrupt deflate data": ("corrupt.txt", 8, b"\xff" * 64, zlib.crc32(content), len(content)),
+            "inflates beyond its declared size": ("big.txt", 8, deflated, zlib.crc32(content[:1000]), 1000),
+            "stored data shorter than declared": ("short.txt", 0, b"abc", zlib.crc32(b"abcdef"), 6),
+        }
+        for what, hostile in cases.items():
+            with self.subTest(what):
+                archive = raw_archive(self.path(what + ".zip"), [hostile, good])
+                target = self.path("out-" + what.replace(" ", "-"))
+                result = self.extract(archive, "-d", target, expected_code=1)
+                self.assertIn(os.path.basename(hostile[0]).encode(), result.stderr)
+                self.assertEqual(self.files_below(target), {"good.txt": b"good"})
+                self.assertFalse(os.path.exists(outside))
 
 
 class TestCommandTest(ExtractTestCase):
