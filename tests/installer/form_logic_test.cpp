@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "tests/installer/installer_machine.h"
 #include "tests/installer/recording_view.h"
+#include "tests/zipbuilder/test_files.h"
 #include "zipbuilder/headless_toolkit.h"
 
 namespace installer {
@@ -128,6 +129,29 @@ TEST_F(Install, ALocationThatIsNoFolderIsRefusedAndNothingIsExtracted) {
   EXPECT_TRUE(PayloadsExist());
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "sorlu.dll"));
   EXPECT_FALSE(std::filesystem::exists(machine.InstallFolder() + "/missing"));
+}
+
+TEST_F(Install, AnEntryThatFailsMakesAFailureBoxWithTheCountAndTheFormStaysOpen) {
+  std::string archive = zipbuilder::testing_support::BuildArchive({
+      {"sorlu.dll", "the new library", zipbuilder::testing_support::EntryCompression::Stored},
+      {"sorlu.txt", "what the patch brings", zipbuilder::testing_support::EntryCompression::Stored},
+  });
+  // A changed byte in the second entry's data: its CRC-32 no longer matches.
+  archive[archive.find("what the patch brings")] = 'W';
+  ASSERT_TRUE(platform::DeleteFile(form->PatchZipFileName));
+  ASSERT_EQ(CreatePayload(form->PatchZipFileName,
+                          std::span(reinterpret_cast<const std::uint8_t*>(archive.data()), archive.size())),
+            PayloadWrite::Written);
+
+  form->Button2Click();
+
+  ASSERT_EQ(toolkit.MessageBoxesShown().size(), 1u);
+  const zipbuilder::MessageBoxRequest& failure = toolkit.MessageBoxesShown()[0];
+  EXPECT_EQ(failure.Icon, MessageBoxIcon::Stop);
+  EXPECT_NE(failure.Text.find("Installation to Kestrane 2 failed"), std::string::npos) << failure.Text;
+  EXPECT_NE(failure.Text.find("Files written: 1 of 2"), std::string::npos) << failure.Text;
+  EXPECT_EQ(view.closes, 0);
+  EXPECT_TRUE(PayloadsExist());
 }
 
 TEST_F(Install, CancelDuringTheExtractionStopsItAndClosesWithoutACompletionBox) {
