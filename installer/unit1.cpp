@@ -153,19 +153,26 @@ void TForm1::Button2Click() {
     return;
   }
   if (!EveryEntryExtracted(entriesListed)) {
-    const std::string reason =
-        ZipBuilder1.LastMessage().empty() ? "The patch archive could not be read." : ZipBuilder1.LastMessage();
-    ShowInstallFailure("Installation to " + DisplayName() + " failed\n\n" + reason + "\n\nFiles written: " +
-                       std::to_string(ZipBuilder1.ProcessedCount()) + " of " + std::to_string(entriesListed) +
-                       "\n");
+    ReportShortfall(entriesListed);
     return;
   }
+  ReportCompletion();
+  view_.Close();
+}
+
+void TForm1::ReportShortfall(std::size_t entriesListed) {
+  const std::string reason =
+      ZipBuilder1.LastMessage().empty() ? "The patch archive could not be read." : ZipBuilder1.LastMessage();
+  ShowInstallFailure("Installation to " + DisplayName() + " failed\n\n" + reason + "\n\nFiles written: " +
+                     std::to_string(ZipBuilder1.ProcessedCount()) + " of " + std::to_string(entriesListed) + "\n");
+}
+
+void TForm1::ReportCompletion() {
   MessageBoxRequest completion;
   completion.Text = "Installation to " + DisplayName() + " Completed\n";
   completion.Caption = view_.Caption();
   completion.Icon = MessageBoxIcon::Information;
   static_cast<void>(toolkit_.ShowMessageBox(completion));
-  view_.Close();
 }
 
 bool TForm1::EveryEntryExtracted(std::size_t entriesListed) const {

@@ -57,6 +57,9 @@ class TForm1 {
   void WarnTargetNotFound();
   // The location is refused, or the extraction fell short: the form stays open.
   void ShowInstallFailure(const std::string& text);
+  // What failed (the component's last message) and how many files were written.
+  void ReportShortfall(std::size_t entriesListed);
+  void ReportCompletion();
   [[nodiscard]] bool EveryEntryExtracted(std::size_t entriesListed) const;
 
   FormView& view_;
