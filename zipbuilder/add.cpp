@@ -118,8 +118,8 @@ class AddRun {
                                                 component_.addOptions_.Contains(AddOptsEnum::AddDiskSpanErase));
   }
 
-  // The refusals of a spanned add come after the engine was loaded, as the
-  // engine would be needed for the temporary archive; the engine goes again.
+  // A spanned add is checked once the engine is loaded, as the add core orders
+  // its steps; the engine is unloaded again when the add is refused.
   [[nodiscard]] bool SpanningRefused() {
     if (!Spanning()) {
       return false;
