@@ -1,7 +1,5 @@
-// TForm1 driven through a recording view and the headless toolkit: what the
-// window cannot show (design-time values, the open-file dialog's settings, a
-// Cancel during the extraction, the 16-bit progress values). The boxes and the
-// Install run on the real widgets are in form1_window_test.cpp.
+// TForm1 driven through a recording view and the headless toolkit: start-up with
+// and without the target's folder, Browse, Install and its failures, progress.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,8 +17,10 @@ namespace installer {
 namespace {
 
 using installer_test::InstallerMachine;
+using installer_test::ReadWholeFile;
 using installer_test::RecordingView;
 using zipbuilder::DialogAnswer;
+using zipbuilder::MessageBoxButtons;
 using zipbuilder::MessageBoxIcon;
 using zipbuilder::ProgressType;
 
@@ -68,6 +68,23 @@ TEST_F(FormLogic, AFoundTargetFillsTheFormWithoutAWarning) {
   EXPECT_EQ(view.closes, 0);
 }
 
+TEST_F(FormLogic, AMissingTargetWarnsAndFallsBackToTheProgramFolder) {
+  toolkit.QueueMessageBoxAnswer(DialogAnswer::Ok);
+  Start();
+  ASSERT_EQ(toolkit.MessageBoxesShown().size(), 1u);
+  const zipbuilder::MessageBoxRequest& warning = toolkit.MessageBoxesShown()[0];
+  EXPECT_EQ(warning.Text,
+            "Unable to find a registry entry for Kestrane 2\n\nYou will need to browse to select the correct "
+            "location or Cancel\n\nOnly continue if you are sure you have Kestrane 2 installed\n");
+  EXPECT_EQ(warning.Caption, "Installing to Kestrane 2");
+  EXPECT_EQ(warning.Buttons, MessageBoxButtons::OkCancel);
+  EXPECT_EQ(warning.Icon, MessageBoxIcon::Warning);
+  EXPECT_EQ(view.caption, "Installing to Kestrane 2 (NOT FOUND!)");
+  EXPECT_EQ(view.edit1, ProgramFolder);
+  form->FormShow();
+  EXPECT_EQ(view.closes, 0);
+}
+
 TEST_F(FormLogic, CancelOnTheWarningClosesOnShowAndRemovesThePayloads) {
   toolkit.QueueMessageBoxAnswer(DialogAnswer::Cancel);
   Start();
@@ -108,6 +125,23 @@ class Install : public FormLogic {
     Start();
   }
 };
+
+TEST_F(Install, ExtractsThePatchCountsItsEntriesReportsCompletionAndCloses) {
+  form->Button2Click();
+
+  EXPECT_EQ(ReadWholeFile(machine.InstallFolder() + "/sorlu.dll"), ReadWholeFile(SORLU_STAND_IN_LIBRARY));
+  EXPECT_TRUE(view.progressBarVisible);
+  EXPECT_EQ(view.progressMaximum, 1);
+  EXPECT_EQ(view.progressPosition, 1);
+  ASSERT_EQ(toolkit.MessageBoxesShown().size(), 1u);
+  const zipbuilder::MessageBoxRequest& completion = toolkit.MessageBoxesShown()[0];
+  EXPECT_EQ(completion.Text, "Installation to Kestrane 2 Completed\n");
+  EXPECT_EQ(completion.Caption, "Installing to Kestrane 2");
+  EXPECT_EQ(completion.Icon, MessageBoxIcon::Information);
+  EXPECT_EQ(completion.Buttons, MessageBoxButtons::Ok);
+  EXPECT_EQ(view.closes, 1);
+  EXPECT_TRUE(PayloadsGone());
+}
 
 TEST_F(Install, ALocationThatIsNoFolderIsRefusedAndNothingIsExtracted) {
   for (const std::string& location : {machine.InstallFolder() + "/missing", std::string()}) {
@@ -152,6 +186,25 @@ TEST_F(Install, AnEntryThatFailsMakesAFailureBoxWithTheCountAndTheFormStaysOpen)
   EXPECT_NE(failure.Text.find("Files written: 1 of 2"), std::string::npos) << failure.Text;
   EXPECT_EQ(view.closes, 0);
   EXPECT_TRUE(PayloadsExist());
+}
+
+TEST_F(Install, WithoutTheEngineItReportsTheFailureAndStaysOpen) {
+  ASSERT_TRUE(platform::DeleteFile(form->UnzDllFileName));
+  form->Button2Click();
+
+  ASSERT_EQ(toolkit.MessageBoxesShown().size(), 1u);
+  const zipbuilder::MessageBoxRequest& failure = toolkit.MessageBoxesShown()[0];
+  EXPECT_EQ(failure.Icon, MessageBoxIcon::Stop);
+  EXPECT_EQ(failure.Caption, "Installing to Kestrane 2");
+  EXPECT_NE(failure.Text.find(form->ZipBuilder1.LastMessage()), std::string::npos);
+  EXPECT_FALSE(form->ZipBuilder1.LastMessage().empty());
+  EXPECT_NE(failure.Text.find("Files written: 0 of 1"), std::string::npos) << failure.Text;
+  EXPECT_EQ(view.closes, 0);
+  EXPECT_FALSE(std::filesystem::exists(machine.InstallFolder() + "/sorlu.dll"));
+
+  form->cancelClick();
+  EXPECT_EQ(view.closes, 1);
+  EXPECT_TRUE(PayloadsGone());
 }
 
 TEST_F(Install, CancelDuringTheExtractionStopsItAndClosesWithoutACompletionBox) {
