@@ -1,7 +1,6 @@
 #include "engines/unzip/archive_extraction.h"
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,7 +10,6 @@
 #include "engines/shared/wildcard.h"
 #include "engines/shared/zip_format.h"
 #include "engines/unzip/archive_reader.h"
-#include "engines/unzip/decode_ahead.h"
 #include "engines/unzip/destination_tree.h"
 #include "engines/unzip/entry_decoder.h"
 #include "engines/unzip/entry_names.h"
@@ -33,7 +31,6 @@ constexpr std::uint16_t UnsupportedFlags = zf::general_flag::StrongEncryption | 
 constexpr std::uint32_t KeptAttributes =
     platform::file_attribute::ReadOnly | platform::file_attribute::Hidden | platform::file_attribute::System;
 constexpr std::uint32_t UnixOwnerWrite = 0200;
-constexpr std::size_t MinimumEntriesAhead = 2;
 
 // PasswordSuspect: the data failed to decode with a password that may be wrong
 // though it passed the check byte; nothing was reported or kept.
@@ -107,16 +104,10 @@ class ArchiveExtraction {
                                            PasswordAttempt attempt);
   [[nodiscard]] EntryOutcome Decode(const SelectedEntry& selected, OutputSink& sink, StoredBytesSource& source,
                                     std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize);
-  [[nodiscard]] EntryOutcome Report(const SelectedEntry& selected, const DecodeResult& result);
-  [[nodiscard]] ProgressReport Progress() {
-    return [this](std::uint32_t bytes) { return channel_.BytesDone(bytes); };
-  }
-  void StartDecodingAhead(const std::vector<SelectedEntry>& selected);
   [[nodiscard]] EntryOutcome ToMemory(const SelectedEntry& selected, StoredBytesSource& source,
                                       std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize);
-  // Decodes the entry into a sink and says how it went.
-  using DecodeInto = std::function<EntryOutcome(OutputSink& sink)>;
-  [[nodiscard]] EntryOutcome ToDisk(const SelectedEntry& selected, const DecodeInto& decode);
+  [[nodiscard]] EntryOutcome ToDisk(const SelectedEntry& selected, StoredBytesSource& source,
+                                    std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize);
 
   const UnzipCommand& command_;
   CallbackChannel& channel_;
@@ -124,8 +115,6 @@ class ArchiveExtraction {
   const CentralDirectory& directory_;
   PasswordKeeper passwords_;
   DecodeWorkspace workspace_;
-  // Declared after everything its worker reads, so that it stops first.
-  std::optional<DecodeAhead> ahead_;
   std::optional<DestinationTree> tree_;
   // Where the current file goes, set by ProcessFile for ToDisk.
   std::string folder_;
@@ -183,9 +172,6 @@ Flow ArchiveExtraction::Run(std::int32_t& extracted) {
                                   SystemErrorText(platform::GetLastError()));
     }
   }
-  if (WritesToDisk()) {
-    StartDecodingAhead(selected);
-  }
   std::uint32_t fileCount = 0;
   std::uint64_t totalSize = 0;
   for (const SelectedEntry& entry : selected) {
@@ -214,19 +200,6 @@ Flow ArchiveExtraction::Run(std::int32_t& extracted) {
     }
   }
   return Flow::Continue;
-}
-
-void ArchiveExtraction::StartDecodingAhead(const std::vector<SelectedEntry>& selected) {
-  std::vector<const ArchiveEntry*> entries;
-  for (const SelectedEntry& chosen : selected) {
-    if (!IsFolderEntry(chosen.name) && SuitsDecodingAhead(*chosen.entry)) {
-      entries.push_back(chosen.entry);
-    }
-  }
-  // A thread for one entry would cost more than it could save.
-  if (entries.size() >= MinimumEntriesAhead) {
-    ahead_.emplace(command_.archivePath, directory_, std::move(entries));
-  }
 }
 
 Flow ArchiveExtraction::MakeFolder(const SelectedEntry& selected) {
@@ -312,16 +285,6 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
       }
     }
   }
-  if (ahead_) {
-    // Any other outcome is decoded again below, so that it is reported as ever.
-    if (const std::optional<DecodedEntry> decoded = ahead_->Take(entry);
-        decoded && (decoded->result.outcome == DecodeOutcome::Complete ||
-                    decoded->result.outcome == DecodeOutcome::CrcMismatch)) {
-      return ToDisk(selected, [&](OutputSink& sink) {
-        return Report(selected, DeliverDecoded(decoded->Bytes(), decoded->result, sink, Progress()));
-      });
-    }
-  }
   const std::optional<EntryData> data = LocateEntryData(archive_, directory_, entry);
   if (!data) {
     return Skip(selected, SkipReason::DataError, ErrorValue::FormatError, "its local header is damaged");
@@ -368,22 +331,18 @@ EntryOutcome ArchiveExtraction::OpenAndDecode(const SelectedEntry& selected, con
   if (command_.memoryOutput) {
     return ToMemory(selected, source, cipher, storedSize);
   }
-  return ToDisk(selected, [&](OutputSink& sink) { return Decode(selected, sink, source, cipher, storedSize); });
+  return ToDisk(selected, source, cipher, storedSize);
 }
 
 EntryOutcome ArchiveExtraction::Decode(const SelectedEntry& selected, OutputSink& sink, StoredBytesSource& source,
                                        std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize) {
   const zf::CentralHeader& header = selected.entry->header;
   const EntryShape shape{header.method, storedSize, header.uncompressedSize, header.crc32};
-  const DecodeResult result = DecodeEntry(shape, source, cipher, sink, Progress(), workspace_);
+  const ProgressReport progress = [this](std::uint32_t bytes) { return channel_.BytesDone(bytes); };
+  const DecodeResult result = DecodeEntry(shape, source, cipher, sink, progress, workspace_);
   if (cipher && IsDamage(result.outcome) && passwords_.MayBeWrongPassword()) {
     return EntryOutcome::PasswordSuspect;
   }
-  return Report(selected, result);
-}
-
-EntryOutcome ArchiveExtraction::Report(const SelectedEntry& selected, const DecodeResult& result) {
-  const zf::CentralHeader& header = selected.entry->header;
   switch (result.outcome) {
     case DecodeOutcome::Complete:
       return EntryOutcome::Extracted;
@@ -431,7 +390,8 @@ EntryOutcome ArchiveExtraction::ToMemory(const SelectedEntry& selected, StoredBy
   return Decode(selected, sink, source, cipher, storedSize);
 }
 
-EntryOutcome ArchiveExtraction::ToDisk(const SelectedEntry& selected, const DecodeInto& decode) {
+EntryOutcome ArchiveExtraction::ToDisk(const SelectedEntry& selected, StoredBytesSource& source,
+                                       std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize) {
   const ArchiveEntry& entry = *selected.entry;
   const auto seed = static_cast<std::uint32_t>(platform::GetUnixTime()) ^ (entry.index * 2654435761u);
   const std::unique_ptr<SafeFileOutput> output = SafeFileOutput::Create(folder_, destination_, seed);
@@ -439,7 +399,7 @@ EntryOutcome ArchiveExtraction::ToDisk(const SelectedEntry& selected, const Deco
     return Skip(selected, SkipReason::WriteFailed, ErrorValue::WriteError,
                 "no file can be created in \"" + folder_ + "\"" + SystemErrorText(platform::GetLastError()));
   }
-  const EntryOutcome outcome = decode(*output);
+  const EntryOutcome outcome = Decode(selected, *output, source, cipher, storedSize);
   if (outcome != EntryOutcome::Extracted) {
     return outcome;
   }

@@ -56,10 +56,9 @@ DecodeResult CopyStored(const EntryShape& shape, StoredBytesSource& source,
   return Finished(crc.Value(), shape.expectedCrc);
 }
 
-DecodeResult WriteInPieces(std::span<const std::byte> bytes, std::size_t pieceSize, OutputSink& sink,
-                           const ProgressReport& progress) {
+DecodeResult WriteInPieces(std::span<const std::byte> bytes, OutputSink& sink, const ProgressReport& progress) {
   do {
-    const std::span<const std::byte> piece = bytes.first(std::min(bytes.size(), pieceSize));
+    const std::span<const std::byte> piece = bytes.first(std::min(bytes.size(), WholeEntryWritePiece));
     if (!sink.Write(piece)) {
       return DecodeResult{DecodeOutcome::WriteError, 0};
     }
@@ -102,7 +101,7 @@ DecodeResult InflateWhole(const EntryShape& shape, StoredBytesSource& source,
     return progress(shape.uncompressedSize) == Flow::Stop ? DecodeResult{DecodeOutcome::Stopped, 0}
                                                           : Finished(foundCrc, shape.expectedCrc);
   }
-  const DecodeResult written = WriteInPieces(output, WholeEntryWritePiece, sink, progress);
+  const DecodeResult written = WriteInPieces(output, sink, progress);
   return written.outcome == DecodeOutcome::Complete ? Finished(foundCrc, shape.expectedCrc) : written;
 }
 
@@ -203,13 +202,6 @@ bool MemoryBytesSource::Read(std::span<std::byte> into) {
   }
   bytes_ = bytes_.subspan(into.size());
   return true;
-}
-
-DecodeResult DeliverDecoded(std::span<const std::byte> bytes, const DecodeResult& decoded, OutputSink& sink,
-                            const ProgressReport& progress) {
-  // The pieces of the streaming decoder: the caller sees the same progress.
-  const DecodeResult written = WriteInPieces(bytes, StreamChunkSize, sink, progress);
-  return written.outcome == DecodeOutcome::Complete ? decoded : written;
 }
 
 DecodeResult DecodeEntry(const EntryShape& shape, StoredBytesSource& source,

@@ -98,11 +98,6 @@ class DecodeWorkspace {
   shared::WholeBufferInflater wholeInflater;
 };
 
-// Hands bytes decoded elsewhere, with the outcome their decoder gave them, to the
-// sink as DecodeEntry would have: in pieces, with progress between them.
-[[nodiscard]] DecodeResult DeliverDecoded(std::span<const std::byte> bytes, const DecodeResult& decoded,
-                                          OutputSink& sink, const ProgressReport& progress);
-
 [[nodiscard]] DecodeResult DecodeEntry(const EntryShape& shape, StoredBytesSource& source,
                                        std::optional<shared::TraditionalCipher>& cipher, OutputSink& sink,
                                        const ProgressReport& progress, DecodeWorkspace& workspace);

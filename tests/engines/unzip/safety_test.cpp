@@ -180,14 +180,15 @@ TEST_F(Safety, StoppingBetweenFilesKeepsTheFilesAlreadyDone) {
   EXPECT_EQ(ListFiles(base_), std::vector<std::string>{"one.txt"});
 }
 
-// Small entries are decoded ahead on a worker thread; what the caller sees must
-// be what decoding them one by one gives, damage and passed-over entries included.
-TEST_F(Safety, EntriesDecodedAheadAreReportedInArchiveOrder) {
+// A long run of entries, some damaged and some passed over, more bytes than any
+// one buffer holds: each is reported in archive order, and only good ones stay.
+TEST_F(Safety, DamagedAndPassedOverEntriesAmongManyAreReportedInArchiveOrder) {
   fs::create_directories(base_);
   std::vector<TestEntry> entries;
   std::vector<std::intptr_t> expectedSkips;
   for (int index = 0; index < 40; ++index) {
-    TestEntry entry{.name = "f" + std::to_string(index) + ".txt", .content = std::string(100 + index * 700, 'a' + index % 26)};
+    const std::size_t size = index % 4 == 0 ? 100 + index : 200 * 1024 + index * 3000;
+    TestEntry entry{.name = "f" + std::to_string(index) + ".txt", .content = std::string(size, static_cast<char>('a' + index % 26))};
     if (index % 7 == 3) {
       entry.declaredCrc = 1234;
       expectedSkips.push_back(Reason(SkipReason::CrcError));
@@ -222,8 +223,7 @@ TEST_F(Safety, EntriesDecodedAheadAreReportedInArchiveOrder) {
   }
   EXPECT_EQ(ListFiles(base_).size(), entries.size() - 9) << "no temporary file is left";
 
-  // Stopping halfway leaves nothing of the entries after the stop, though the
-  // worker may have decoded them.
+  // Stopping halfway leaves nothing of the entries after the stop.
   ScratchFolder fresh;
   callback_ = RecordingCallback{};
   callback_.stopWhen = [](const CallbackEvent& event) {
