@@ -16,35 +16,48 @@ namespace {
 // mixed corpus they still take less time than zlib's 6 and 9.
 constexpr std::array<int, 9> LibdeflateLevels{1, 2, 3, 4, 5, 7, 8, 10, 10};
 
+// Below this size libdeflate's own level is already smaller than zlib's, and the
+// set-up of the near-optimal parser would cost more than the data: small files
+// take libdeflate's level of the same number.
+constexpr std::size_t SmallInputLimit = 16 * 1024;
+
 int LibdeflateLevel(int zlibLevel) {
-  return LibdeflateLevels[static_cast<std::size_t>(std::clamp(zlibLevel, 1, 9) - 1)];
+  return LibdeflateLevels[static_cast<std::size_t>(zlibLevel - 1)];
 }
 
 }  // namespace
 
 struct WholeBufferDeflater::State {
-  libdeflate_compressor* compressor = nullptr;
+  libdeflate_compressor* small = nullptr;
+  libdeflate_compressor* large = nullptr;
 };
 
 WholeBufferDeflater::WholeBufferDeflater(int level) : state_(std::make_unique<State>()) {
-  state_->compressor = libdeflate_alloc_compressor(LibdeflateLevel(level));
+  const int zlibLevel = std::clamp(level, 1, 9);
+  state_->small = libdeflate_alloc_compressor(zlibLevel);
+  state_->large = LibdeflateLevel(zlibLevel) == zlibLevel ? state_->small
+                                                          : libdeflate_alloc_compressor(LibdeflateLevel(zlibLevel));
 }
 
 WholeBufferDeflater::~WholeBufferDeflater() {
-  if (state_->compressor != nullptr) {
-    libdeflate_free_compressor(state_->compressor);
+  if (state_->large != nullptr && state_->large != state_->small) {
+    libdeflate_free_compressor(state_->large);
+  }
+  if (state_->small != nullptr) {
+    libdeflate_free_compressor(state_->small);
   }
 }
 
 bool WholeBufferDeflater::IsReady() const {
-  return state_->compressor != nullptr;
+  return state_->small != nullptr && state_->large != nullptr;
 }
 
 std::size_t WholeBufferDeflater::Compress(std::span<const std::byte> input, std::span<std::byte> output) {
-  if (state_->compressor == nullptr || output.empty()) {
+  libdeflate_compressor* compressor = input.size() < SmallInputLimit ? state_->small : state_->large;
+  if (compressor == nullptr || output.empty()) {
     return 0;
   }
-  return libdeflate_deflate_compress(state_->compressor, input.data(), input.size(), output.data(), output.size());
+  return libdeflate_deflate_compress(compressor, input.data(), input.size(), output.data(), output.size());
 }
 
 }  // namespace engines::shared
