@@ -11,11 +11,12 @@
 #include <string_view>
 
 #include "engines/engine_records.h"
+#include "engines/shared/callback_sender.h"
 #include "engines/unzip/report_codes.h"
 
 namespace engines::unzip {
 
-enum class Flow { Continue, Stop };
+using Flow = shared::Flow;
 
 struct PasswordAnswer {
   bool given = false;
@@ -53,12 +54,7 @@ class CallbackChannel {
                                          void*& address);
 
  private:
-  [[nodiscard]] Flow Send(EngineAction action, std::int32_t value1, std::intptr_t value2, std::string_view text);
-  void SetText(std::string_view text, std::size_t offset, std::size_t room);
-
-  EngineCallbackFunction callback_;
-  void* caller_;
-  EngineCallbackRecord record_{};
+  shared::CallbackSender sender_;
 };
 
 }  // namespace engines::unzip
