@@ -13,11 +13,12 @@
 #include <string_view>
 
 #include "engines/engine_records.h"
+#include "engines/shared/callback_sender.h"
 #include "engines/zip/report_codes.h"
 
 namespace engines::zip {
 
-enum class Flow { Continue, Stop };
+using Flow = shared::Flow;
 
 class CallbackChannel {
  public:
@@ -39,13 +40,7 @@ class CallbackChannel {
   [[nodiscard]] Flow AskPassword(std::string_view name, std::optional<std::string>& password);
 
  private:
-  [[nodiscard]] Flow Send(EngineAction action, std::int32_t value1, std::intptr_t value2, std::string_view text);
-  void SetText(std::string_view text, std::size_t offset, std::size_t room);
-  [[nodiscard]] std::string TextAt(std::size_t offset, std::size_t longest) const;
-
-  EngineCallbackFunction callback_;
-  void* caller_;
-  EngineCallbackRecord record_{};
+  shared::CallbackSender sender_;
 };
 
 }  // namespace engines::zip
