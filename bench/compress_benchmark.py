@@ -83,6 +83,8 @@ def measure(commands, runs, folder, scratch):
     for _ in range(runs):
         for name, make_command in commands.items():
             archive = os.path.join(tempfile.mkdtemp(dir=scratch), "out.zip")
+            # Every tool starts with nothing of the tool before left to write back.
+            os.sync()
             times[name].append(seconds_of(make_command(archive), cwd=folder))
             sizes[name] = os.path.getsize(archive)
             os.remove(archive)
