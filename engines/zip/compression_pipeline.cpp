@@ -11,6 +11,11 @@ namespace {
 constexpr std::uint64_t MostBytesInFlight = 16u << 20;
 // Many tiny files cost bookkeeping rather than bytes.
 constexpr std::size_t MostJobsInFlight = 512;
+// Small files go to the workers together, up to this many input bytes: enough
+// to make the hand-offs rare, little enough that the writer seldom waits for a
+// batch to fill.
+constexpr std::uint64_t BatchBytes = 64u << 10;
+constexpr std::size_t MostJobsPerBatch = 64;
 
 }  // namespace
 
@@ -99,11 +104,25 @@ bool CompressionPipeline::ReadAhead() {
   CompressionJob& submitted = *job;
   inFlight_.push_back(std::move(job));
   if (submitted.readStatus == ReadStatus::Complete) {
-    pool_.Submit(submitted);
+    Batch(submitted);
   } else {
     submitted.done = true;
   }
   return true;
+}
+
+void CompressionPipeline::Batch(CompressionJob& job) {
+  batch_.push_back(&job);
+  batchBytes_ += job.inputSize;
+  if (job.shape == JobShape::Piece || batchBytes_ >= BatchBytes || batch_.size() >= MostJobsPerBatch) {
+    SubmitBatch();
+  }
+}
+
+void CompressionPipeline::SubmitBatch() {
+  pool_.Submit(std::move(batch_));
+  batch_ = {};
+  batchBytes_ = 0;
 }
 
 std::unique_ptr<CompressionJob> CompressionPipeline::Next() {
@@ -114,6 +133,9 @@ std::unique_ptr<CompressionJob> CompressionPipeline::Next() {
   }
   std::unique_ptr<CompressionJob> job = std::move(inFlight_.front());
   inFlight_.pop_front();
+  if (!batch_.empty() && batch_.front() == job.get()) {
+    SubmitBatch();
+  }
   if (job->readStatus == ReadStatus::Complete) {
     pool_.WaitFor(*job);
   }

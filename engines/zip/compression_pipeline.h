@@ -46,6 +46,8 @@ class CompressionPipeline {
   [[nodiscard]] std::unique_ptr<CompressionJob> ReadNextJob();
   void CloseFile();
   [[nodiscard]] bool ReadBytes(std::span<std::byte> into);
+  void Batch(CompressionJob& job);
+  void SubmitBatch();
 
   std::vector<DataSource> sources_;
   std::size_t sourceIndex_ = 0;
@@ -55,6 +57,9 @@ class CompressionPipeline {
   std::vector<std::byte> lastWindow_;
 
   std::uint64_t bytesInFlight_ = 0;
+  // Jobs read but not yet handed to the pool, in source order.
+  std::vector<CompressionJob*> batch_;
+  std::uint64_t batchBytes_ = 0;
   // Declared before the pool, so that the pool (and its workers) go first.
   std::deque<std::unique_ptr<CompressionJob>> inFlight_;
   CompressionPool pool_;

@@ -33,10 +33,13 @@ CompressionPool::~CompressionPool() {
   }
 }
 
-void CompressionPool::Submit(CompressionJob& job) {
+void CompressionPool::Submit(std::vector<CompressionJob*> batch) {
+  if (batch.empty()) {
+    return;
+  }
   {
     const std::lock_guard guard(lock_);
-    queue_.push_back(&job);
+    queue_.push_back(std::move(batch));
   }
   pending_.notify_one();
 }
@@ -49,20 +52,24 @@ void CompressionPool::WaitFor(CompressionJob& job) {
 void CompressionPool::Work(int level) {
   WorkerCodecs codecs(level);
   for (;;) {
-    CompressionJob* job = nullptr;
+    std::vector<CompressionJob*> batch;
     {
       std::unique_lock guard(lock_);
       pending_.wait(guard, [this] { return stopping_ || !queue_.empty(); });
       if (stopping_) {
         return;
       }
-      job = queue_.front();
+      batch = std::move(queue_.front());
       queue_.pop_front();
     }
-    codecs.Run(*job);
+    for (CompressionJob* job : batch) {
+      codecs.Run(*job);
+    }
     {
       const std::lock_guard guard(lock_);
-      job->done = true;
+      for (CompressionJob* job : batch) {
+        job->done = true;
+      }
     }
     finished_.notify_all();
   }

@@ -6,6 +6,7 @@
 #include "engines/shared/inflate_codec.h"
 #include "engines/shared/piece_deflate.h"
 #include "engines/shared/whole_deflate.h"
+#include "engines/zip/compression_pipeline.h"
 #include "tests/engines/zip/test_tree.h"
 
 namespace engines::zip::testing {
@@ -78,6 +79,49 @@ TEST(Codecs, AWholeBufferThatDoesNotShrinkAnswersNothing) {
                       text.size()),
               text);
   }
+}
+
+// Many small sources go to the workers in batches, between a file too large to
+// hold whole and one that cannot be opened: every job still comes back once, in
+// source order, with its own data.
+TEST(Pipeline, BatchedSmallSourcesComeBackInOrderAroundPiecesAndFailures) {
+  std::vector<std::string> contents;
+  for (std::size_t index = 0; index < 300; ++index) {
+    contents.push_back(index % 7 == 0 ? RandomBytes(100 + index * 37, static_cast<unsigned>(index))
+                                      : TextOfSize(50 + index * 211));
+  }
+  contents[150] = TextOfSize(static_cast<std::size_t>(WholeFileLimit) + 12345);
+  std::vector<DataSource> sources;
+  for (const std::string& content : contents) {
+    sources.push_back(DataSource{.memory = BytesOf(content), .size = content.size()});
+  }
+  sources.insert(sources.begin() + 200, DataSource{.diskPath = "/no/such/folder/file.txt", .size = 10});
+  CompressionPipeline pipeline(std::move(sources), 6, 2);
+
+  for (std::size_t index = 0; index < contents.size(); ++index) {
+    if (index == 200) {
+      const std::unique_ptr<CompressionJob> missing = pipeline.Next();
+      ASSERT_TRUE(missing);
+      EXPECT_EQ(missing->readStatus, ReadStatus::OpenFailed);
+    }
+    std::vector<std::byte> deflated;
+    std::uint32_t crc = 0;
+    std::unique_ptr<CompressionJob> job;
+    do {
+      job = pipeline.Next();
+      ASSERT_TRUE(job) << index;
+      ASSERT_EQ(job->readStatus, ReadStatus::Complete) << index;
+      deflated.insert(deflated.end(), job->output.begin(), job->output.end());
+      crc = shared::CombineCrc32(crc, job->crc32, job->inputSize);
+    } while (job->place != shared::PiecePlace::Last);
+    // Noise that does not shrink comes back as it was read, to be stored.
+    const std::string data = job->deflated ? Inflate(deflated, contents[index].size())
+                                           : std::string(reinterpret_cast<const char*>(job->input.data()),
+                                                         job->input.size());
+    EXPECT_EQ(data, contents[index]) << index;
+    EXPECT_EQ(crc, shared::UpdateCrc32(0, BytesOf(contents[index]))) << index;
+  }
+  EXPECT_FALSE(pipeline.Next());
 }
 
 }  // namespace
