@@ -1,6 +1,7 @@
 // The codecs added for the zip engine: pieces deflated apart join into one
 // stream, whole buffers answer 0 when deflating does not pay, CRCs combine.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "engines/shared/crc32.h"
 #include "engines/shared/inflate_codec.h"
@@ -78,6 +79,38 @@ TEST(Codecs, AWholeBufferThatDoesNotShrinkAnswersNothing) {
     EXPECT_EQ(Inflate(std::vector<std::byte>(room.begin(), room.begin() + static_cast<std::ptrdiff_t>(produced)),
                       text.size()),
               text);
+  }
+}
+
+std::size_t ZlibRawDeflateSize(const std::string& input, int level) {
+  z_stream stream{};
+  EXPECT_EQ(deflateInit2(&stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::vector<Bytef> output(deflateBound(&stream, static_cast<uLong>(input.size())));
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+  stream.avail_in = static_cast<uInt>(input.size());
+  stream.next_out = output.data();
+  stream.avail_out = static_cast<uInt>(output.size());
+  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+  const std::size_t produced = stream.total_out;
+  deflateEnd(&stream);
+  return produced;
+}
+
+// Whichever codec and level a size picks, a whole buffer deflates no larger than
+// zlib does at the same level, on either side of the small-input limit.
+TEST(Codecs, AWholeBufferIsNoLargerThanZlibMakesItAtTheSameLevel) {
+  for (const std::size_t size : {600u, 3000u, 15000u, 17000u, 200000u}) {
+    const std::string text = TextOfSize(size / 2) + RandomBytes(size / 4, 11) + TextOfSize(size - size / 2 - size / 4);
+    for (const int level : {6, 8, 9}) {
+      shared::WholeBufferDeflater deflater(level);
+      std::vector<std::byte> room(text.size());
+      const std::size_t produced = deflater.Compress(BytesOf(text), room);
+      ASSERT_GT(produced, 0u) << size << " " << level;
+      EXPECT_LE(produced, ZlibRawDeflateSize(text, level)) << size << " " << level;
+      EXPECT_EQ(Inflate(std::vector<std::byte>(room.begin(), room.begin() + static_cast<std::ptrdiff_t>(produced)),
+                        text.size()),
+                text);
+    }
   }
 }
 
