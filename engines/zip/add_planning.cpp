@@ -114,6 +114,11 @@ class Planner {
     std::replace(name.begin(), name.end(), '\\', '/');
     shared::EntryPathVerdict refusal = shared::EntryPathVerdict::Safe;
     const std::optional<std::string> safe = SafeEntryName(name, kind, refusal);
+    // The folder the selection starts from ("." with recursion) has no name of
+    // its own below itself: it is no entry, and nothing was left out.
+    if (!safe && kind == EntryKind::Folder && refusal == shared::EntryPathVerdict::Empty) {
+      return Flow::Continue;
+    }
     if (!safe) {
       return channel_.Message(ErrorValue::NameRefused,
                               "Left out " + name + ": " + std::string(shared::DescribeVerdict(refusal)));

@@ -101,6 +101,16 @@ TEST_F(AddFiles, AnAbsoluteSpecificationIsStoredBelowItsRootFolderOrWithoutItsRo
   EXPECT_EQ(names[1].find(':'), std::string::npos);
 }
 
+TEST_F(AddFiles, TheStartingFolderItselfIsNoEntryAndNothingLeftOut) {
+  ZipRequest request = AddEverything();
+  request.specifications = {{.text = ".", .recurse = true, .rootFolder = Source().string()}};
+  EXPECT_EQ(Run(request).count, 7);
+  EXPECT_EQ(Inspect(ArchivePath()).Names(),
+            (Names{"a.txt", "empty/", "notes.log", "sub/", "sub/b.txt", "sub/deeper/", "sub/deeper/c.txt"}));
+  EXPECT_TRUE(callback_.Of(EngineAction::Message).empty())
+      << ::testing::PrintToString(callback_.TextsOf(EngineAction::Message));
+}
+
 TEST_F(AddFiles, LongFileNamesBecomeEightDotThree) {
   MakeFile(Source() / "Long File Name.text", "x");
   ZipRequest request = AddEverything();
