@@ -14,6 +14,8 @@ import tempfile
 import unittest
 import zipfile
 
+from tool_test_files import files_below, write_tree
+
 TOOL = ""
 
 TREE = {
@@ -35,18 +37,10 @@ class AddTestCase(unittest.TestCase):
         self.folder = tempfile.mkdtemp(prefix="zipbuilder-add-test-")
         self.addCleanup(shutil.rmtree, self.folder)
         self.source = self.path("source")
-        self.write_tree(self.source, TREE)
+        write_tree(self.source, TREE)
 
     def path(self, *parts):
         return os.path.join(self.folder, *parts)
-
-    @staticmethod
-    def write_tree(root, tree):
-        for relative, data in tree.items():
-            file_path = os.path.join(root, relative)
-            os.makedirs(os.path.dirname(file_path), exist_ok=True)
-            with open(file_path, "wb") as file:
-                file.write(data)
 
     def run_tool(self, *arguments, cwd=None, expected_code=0, stdin=None):
         result = subprocess.run([TOOL, *arguments], capture_output=True, input=stdin,
@@ -59,16 +53,6 @@ class AddTestCase(unittest.TestCase):
         archive = self.path(archive_name)
         self.run_tool("add", archive, *arguments, cwd=cwd)
         return archive
-
-    @staticmethod
-    def files_below(folder):
-        found = {}
-        for root, _, names in os.walk(folder):
-            for name in names:
-                full = os.path.join(root, name)
-                with open(full, "rb") as file:
-                    found[os.path.relpath(full, folder).replace(os.sep, "/")] = file.read()
-        return found
 
     def assert_peers_read(self, archive, expected, password=None):
         """unzip, 7z and zipfile test the archive and extract exactly `expected`."""
@@ -83,13 +67,13 @@ class AddTestCase(unittest.TestCase):
             self.assertEqual({name for name in reader.namelist() if not name.endswith("/")}, set(expected))
             target = self.path(os.path.basename(archive) + "-zipfile")
             reader.extractall(target)
-            self.assertEqual(self.files_below(target), expected)
+            self.assertEqual(files_below(target), expected)
         target = self.path(os.path.basename(archive) + "-unzip")
         subprocess.run(["unzip", "-q", *unzip_password, archive, "-d", target], check=True, capture_output=True)
-        self.assertEqual(self.files_below(target), expected)
+        self.assertEqual(files_below(target), expected)
         target = self.path(os.path.basename(archive) + "-7z")
         subprocess.run(["7z", "x", *seven_password, "-o" + target, archive], check=True, capture_output=True)
-        self.assertEqual(self.files_below(target), expected)
+        self.assertEqual(files_below(target), expected)
 
 
 class AddTest(AddTestCase):
@@ -140,13 +124,13 @@ class AddTest(AddTestCase):
     def test_move_removes_the_sources_after_writing(self):
         archive = self.add("moved.zip", "-m", "-r", "data/deep")
         self.assert_peers_read(archive, data_below("data/deep/"))
-        self.assertEqual(self.files_below(os.path.join(self.source, "data", "deep")), {})
+        self.assertEqual(files_below(os.path.join(self.source, "data", "deep")), {})
         self.assertTrue(os.path.exists(os.path.join(self.source, "readme.txt")))
 
     def change_sources(self):
         """A newer readme.txt and a file that is not in the archive yet."""
         changed = {"readme.txt": b"changed text\n", "data/new.txt": b"a new file\n"}
-        self.write_tree(self.source, changed)
+        write_tree(self.source, changed)
         later = os.path.getmtime(os.path.join(self.source, "readme.txt")) + 10
         os.utime(os.path.join(self.source, "readme.txt"), (later, later))
         return changed

@@ -13,6 +13,8 @@ import tempfile
 import unittest
 import zipfile
 
+from tool_test_files import info_zip_archive
+
 TOOL = ""
 
 A_MINUTE_PAST_TEN = (2021, 3, 4, 10, 1, 58)
@@ -69,16 +71,7 @@ class ArchiveTestCase(unittest.TestCase):
         return path
 
     def info_zip_archive(self, name, *zip_options, tree):
-        """Zips `tree` ({relative path: bytes}) with Info-ZIP zip, recursing."""
-        source = self.path("source-" + name)
-        for relative, data in tree.items():
-            file_path = os.path.join(source, relative)
-            os.makedirs(os.path.dirname(file_path), exist_ok=True)
-            with open(file_path, "wb") as file:
-                file.write(data)
-        archive = self.path(name)
-        subprocess.run(["zip", "-q", "-r", *zip_options, archive, "."], cwd=source, check=True)
-        return archive
+        return info_zip_archive(self.path("source-" + name), self.path(name), tree, *zip_options)
 
 
 class ListJsonTest(ArchiveTestCase):

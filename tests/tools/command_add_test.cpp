@@ -6,29 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
-#include "zipbuilder/headless_toolkit.h"
+#include "tests/tools/command_line_fixture.h"
 
 namespace tools {
 namespace {
 
-class AddCommandLine : public testing::Test {
- protected:
-  ExitCode Run(std::vector<std::string> arguments) {
-    out.str("");
-    err.str("");
-    return RunCommandLine(arguments, out, err, toolkit);
-  }
-  [[nodiscard]] bool ErrorStartsWith(std::string_view expected) const { return err.str().starts_with(expected); }
-  std::ostringstream out;
-  std::ostringstream err;
-  zipbuilder::HeadlessToolkit toolkit;
-};
+using AddCommandLine = CommandLineFixture;
 
 TEST_F(AddCommandLine, MisunderstoodArgumentsAreUsageErrorsWithTheCommandsUsage) {
   EXPECT_EQ(Run({"add"}), ExitCode::UsageError);
@@ -63,14 +51,14 @@ TEST_F(AddCommandLine, AddThenDeleteThenList) {
   }
 
   EXPECT_EQ(Run({"add", archive, "-9", "--root", folder, "one.txt", "two.txt"}), ExitCode::Success) << err.str();
-  EXPECT_EQ(out.str(), "2 files added to " + archive + "\n");
+  EXPECT_EQ(lastOut, "2 files added to " + archive + "\n");
   EXPECT_EQ(Run({"delete", archive, "one.txt"}), ExitCode::Success) << err.str();
-  EXPECT_EQ(out.str(), "1 entry deleted from " + archive + "\n");
+  EXPECT_EQ(lastOut, "1 entry deleted from " + archive + "\n");
   EXPECT_EQ(Run({"delete", archive, "one.txt"}), ExitCode::OperationFailed);
   EXPECT_TRUE(ErrorStartsWith("zipbuilder: ")) << err.str();
   EXPECT_EQ(Run({"list", "--json", archive}), ExitCode::Success) << err.str();
-  EXPECT_NE(out.str().find("two.txt"), std::string::npos) << out.str();
-  EXPECT_EQ(out.str().find("one.txt"), std::string::npos) << out.str();
+  EXPECT_NE(lastOut.find("two.txt"), std::string::npos) << lastOut;
+  EXPECT_EQ(lastOut.find("one.txt"), std::string::npos) << lastOut;
 
   for (const std::string name : {"one.txt", "two.txt", "out.zip"}) {
     static_cast<void>(platform::DeleteFile(folder + "/" + name));

@@ -4,27 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/temp_and_environment.h"
-#include "zipbuilder/headless_toolkit.h"
+#include "tests/tools/command_line_fixture.h"
 
 namespace tools {
 namespace {
 
-class ExtractCommandLine : public testing::Test {
- protected:
-  ExitCode Run(std::vector<std::string> arguments) {
-    err.str("");
-    return RunCommandLine(arguments, out, err, toolkit);
-  }
-  [[nodiscard]] bool ErrorStartsWith(std::string_view expected) const { return err.str().starts_with(expected); }
-  std::ostringstream out;
-  std::ostringstream err;
-  zipbuilder::HeadlessToolkit toolkit;
-};
+using ExtractCommandLine = CommandLineFixture;
 
 TEST_F(ExtractCommandLine, MisunderstoodArgumentsAreUsageErrorsWithTheCommandsUsage) {
   EXPECT_EQ(Run({"extract"}), ExitCode::UsageError);

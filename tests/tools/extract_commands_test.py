@@ -15,6 +15,8 @@ import unittest
 import zipfile
 import zlib
 
+from tool_test_files import files_below, info_zip_archive
+
 TOOL = ""
 
 TREE = {
@@ -45,29 +47,12 @@ class ExtractTestCase(unittest.TestCase):
         return archive
 
     def info_zip_archive(self, name, *zip_options, tree=TREE):
-        source = self.path("source-" + name)
-        for relative, data in tree.items():
-            file_path = os.path.join(source, relative)
-            os.makedirs(os.path.dirname(file_path), exist_ok=True)
-            with open(file_path, "wb") as file:
-                file.write(data)
-        archive = self.path(name)
-        subprocess.run(["zip", "-q", "-r", *zip_options, archive, "."], cwd=source, check=True)
-        return archive
+        return info_zip_archive(self.path("source-" + name), self.path(name), tree, *zip_options)
 
     def extract(self, archive, *arguments, expected_code=0):
         result = self.run_tool("extract", archive, *arguments)
         self.assertEqual(result.returncode, expected_code, result.stderr.decode(errors="replace"))
         return result
-
-    def files_below(self, folder):
-        found = {}
-        for root, _, names in os.walk(folder):
-            for name in names:
-                full = os.path.join(root, name)
-                with open(full, "rb") as file:
-                    found[os.path.relpath(full, folder).replace(os.sep, "/")] = file.read()
-        return found
 
 
 class ExtractTest(ExtractTestCase):
@@ -77,7 +62,7 @@ class ExtractTest(ExtractTestCase):
                 archive = self.info_zip_archive("tree" + option + ".zip", option)
                 target = self.path("out" + option)
                 self.extract(archive, "-d", target)
-                self.assertEqual(self.files_below(target), TREE)
+                self.assertEqual(files_below(target), TREE)
                 self.assertTrue(os.path.isdir(os.path.join(target, "data", "deep")))
 
     def test_python_archive_with_directory_entries(self):
@@ -90,7 +75,7 @@ class ExtractTest(ExtractTestCase):
         self.extract(self.python_archive("python.zip", members), "-d", target)
         self.assertTrue(os.path.isdir(os.path.join(target, "empty-folder")))
         self.assertEqual(
-            self.files_below(target),
+            files_below(target),
             {"stored.txt": b"stored bytes", "folder/deflated.txt": b"deflated " * 1000},
         )
 
@@ -98,7 +83,7 @@ class ExtractTest(ExtractTestCase):
         archive = self.info_zip_archive("secret.zip", "-P", "open sesame")
         target = self.path("out")
         self.extract(archive, "-d", target, "-P", "open sesame")
-        self.assertEqual(self.files_below(target), TREE)
+        self.assertEqual(files_below(target), TREE)
 
     def test_encrypted_archive_without_or_with_a_wrong_password_writes_nothing(self):
         archive = self.info_zip_archive("secret.zip", "-P", "open sesame")
@@ -107,17 +92,17 @@ class ExtractTest(ExtractTestCase):
                 target = self.path("out" + str(len(arguments)))
                 result = self.extract(archive, "-d", target, *arguments, expected_code=1)
                 self.assertIn(b"password", result.stderr)
-                self.assertEqual(self.files_below(target), {})
+                self.assertEqual(files_below(target), {})
 
     def test_junk_paths_puts_every_file_in_the_base_folder(self):
         target = self.path("out")
         self.extract(self.info_zip_archive("tree.zip"), "-j", "-d", target)
-        self.assertEqual(self.files_below(target), {name.split("/")[-1]: data for name, data in TREE.items()})
+        self.assertEqual(files_below(target), {name.split("/")[-1]: data for name, data in TREE.items()})
 
     def test_missing_base_folder_is_created(self):
         target = self.path("new-folder")
         self.extract(self.info_zip_archive("tree.zip"), "-d", target)
-        self.assertEqual(self.files_below(target), TREE)
+        self.assertEqual(files_below(target), TREE)
 
     def test_default_base_folder_is_the_current_one(self):
         archive = self.info_zip_archive("tree.zip")
@@ -125,7 +110,7 @@ class ExtractTest(ExtractTestCase):
         os.mkdir(target)
         result = subprocess.run([TOOL, "extract", archive], cwd=target, capture_output=True, timeout=120)
         self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual(self.files_below(target), TREE)
+        self.assertEqual(files_below(target), TREE)
 
 
 class SelectionTest(ExtractTestCase):
@@ -141,13 +126,13 @@ class SelectionTest(ExtractTestCase):
             with self.subTest(specifications=specifications):
                 target = self.path("out%d" % index)
                 self.extract(archive, "-d", target, *specifications)
-                self.assertEqual(self.files_below(target), {name: TREE[name] for name in expected})
+                self.assertEqual(files_below(target), {name: TREE[name] for name in expected})
 
     def test_specification_matching_nothing_fails(self):
         target = self.path("out")
         result = self.extract(self.info_zip_archive("tree.zip"), "-d", target, "nothing-like-this", expected_code=1)
         self.assertNotEqual(result.stderr, b"")
-        self.assertEqual(self.files_below(target), {})
+        self.assertEqual(files_below(target), {})
 
 
 class ExistingFileTest(ExtractTestCase):
@@ -160,10 +145,10 @@ class ExistingFileTest(ExtractTestCase):
         result = self.extract(archive, "-d", target, expected_code=1)
         self.assertIn(b"readme.txt", result.stderr)
         kept = dict(TREE, **{"readme.txt": b"mine"})
-        self.assertEqual(self.files_below(target), kept)
+        self.assertEqual(files_below(target), kept)
 
         self.extract(archive, "-d", target, "-o")
-        self.assertEqual(self.files_below(target), TREE)
+        self.assertEqual(files_below(target), TREE)
 
 
 class DamagedArchiveTest(ExtractTestCase):
@@ -188,7 +173,7 @@ class DamagedArchiveTest(ExtractTestCase):
         result = self.extract(archive, "-d", target, expected_code=1)
         self.assertIn(b"random.bin", result.stderr)
         expected = {name: data for name, data in TREE.items() if name != "data/random.bin"}
-        self.assertEqual(self.files_below(target), expected)
+        self.assertEqual(files_below(target), expected)
 
     def test_name_leaving_the_base_folder_is_refused(self):
         members = {"../evil": (b"evil", zipfile.ZIP_STORED), "good": (b"good", zipfile.ZIP_STORED)}
@@ -197,7 +182,7 @@ class DamagedArchiveTest(ExtractTestCase):
         os.makedirs(target)
         result = self.extract(archive, "-d", target, expected_code=1)
         self.assertIn(b"evil", result.stderr)
-        self.assertEqual(self.files_below(self.path("nested")), {"out/good": b"good"})
+        self.assertEqual(files_below(self.path("nested")), {"out/good": b"good"})
 
 
 def raw_deflate(data):
@@ -241,7 +226,7 @@ class HostileArchiveTest(ExtractTestCase):
                 target = self.path("out-" + what.replace(" ", "-"))
                 result = self.extract(archive, "-d", target, expected_code=1)
                 self.assertIn(os.path.basename(hostile[0]).encode(), result.stderr)
-                self.assertEqual(self.files_below(target), {"good.txt": b"good"})
+                self.assertEqual(files_below(target), {"good.txt": b"good"})
                 self.assertFalse(os.path.exists(outside))
 
 
