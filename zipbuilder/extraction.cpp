@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "zipbuilder/command_records.h"
 #include "zipbuilder/engine_callback.h"
+#include "zipbuilder/engine_loaded_for_run.h"
 #include "zipbuilder/file_checks.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/zip_builder.h"
@@ -72,7 +73,7 @@ class ExtractionRun {
  private:
   void RunWithEngine() {
     const PasswordRequestsSuspended suspended(component_);
-    const EngineLoadedForRun engine(component_);
+    const EngineLoadedForRun engine(component_, EngineKind::Unzip);
     if (!engine.Usable()) {
       return;
     }
@@ -114,36 +115,6 @@ class ExtractionRun {
     TZipBuilder& component_;
     std::uint32_t savedCount_;
     bool suspended_;
-  };
-
-  // Loads the unzip engine unless it is loaded, and unloads it again at the end
-  // of the run only when this run loaded it.
-  class EngineLoadedForRun {
-   public:
-    explicit EngineLoadedForRun(TZipBuilder& component)
-        : component_(component), loadedHere_(component.unzipEngine_.Handle == nullptr) {
-      if (loadedHere_) {
-        component_.LoadUnzipEngine();
-      }
-    }
-    ~EngineLoadedForRun() {
-      if (loadedHere_) {
-        component_.UnloadUnzipEngine();
-      }
-    }
-    EngineLoadedForRun(const EngineLoadedForRun&) = delete;
-    EngineLoadedForRun& operator=(const EngineLoadedForRun&) = delete;
-
-    // A missing library or entry was reported by the loader; an entry that was
-    // not found is never called.
-    [[nodiscard]] bool Usable() const {
-      const EngineBinding& binding = component_.unzipEngine_;
-      return binding.Handle != nullptr && binding.Exec != nullptr && binding.Version != nullptr;
-    }
-
-   private:
-    TZipBuilder& component_;
-    bool loadedHere_;
   };
 
   void RunEngineGuarded(std::int32_t version) {

@@ -567,6 +567,7 @@ class TZipBuilder {
   friend class AddRun;
   friend class DeleteRun;
   friend class ZipEngineScope;
+  friend class EngineLoadedForRun;
 
   // Callback action 8: the password and repeat count for the engine; sets LastPasswordChoice.
   [[nodiscard]] PasswordDecision AnswerPasswordRequest(const PasswordRequest& request);

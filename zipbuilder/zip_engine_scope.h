@@ -1,39 +1,21 @@
-// The zip engine for the length of one writing operation (Add, Delete): loaded
-// unless the owner loaded it beforehand, and unloaded at the end only when the
-// operation loaded it, on every path; and what both operations hand it.
+// The zip engine for the length of one writing operation (Add, Delete), and what
+// both operations hand it.
 #pragma once
 
 #include <cstdint>
 
 #include "zipbuilder/command_records.h"
+#include "zipbuilder/engine_loaded_for_run.h"
 #include "zipbuilder/zip_builder.h"
 
 namespace zipbuilder {
 
 class ZipEngineScope {
  public:
-  explicit ZipEngineScope(TZipBuilder& component)
-      : component_(component), loadedHere_(component.zipEngine_.Handle == nullptr) {
-    if (loadedHere_) {
-      component_.LoadZipEngine();
-    }
-  }
-  ~ZipEngineScope() {
-    if (loadedHere_) {
-      component_.UnloadZipEngine();
-    }
-  }
-  ZipEngineScope(const ZipEngineScope&) = delete;
-  ZipEngineScope& operator=(const ZipEngineScope&) = delete;
+  explicit ZipEngineScope(TZipBuilder& component) : component_(component), engine_(component, EngineKind::Zip) {}
 
-  // A missing library or entry was reported by the loader; an entry that was not
-  // found is never called.
-  [[nodiscard]] bool Usable() const {
-    const EngineBinding& binding = component_.zipEngine_;
-    return binding.Handle != nullptr && binding.Exec != nullptr && binding.Version != nullptr;
-  }
-
-  [[nodiscard]] std::int32_t Version() const { return component_.zipEngine_.Version(); }
+  [[nodiscard]] bool Usable() const { return engine_.Usable(); }
+  [[nodiscard]] std::int32_t Version() const { return engine_.Version(); }
 
   // What every zip command takes from the component's properties. Only an add
   // has a root folder: a delete's lines name entries, not files.
@@ -47,7 +29,7 @@ class ZipEngineScope {
 
  private:
   TZipBuilder& component_;
-  bool loadedHere_;
+  EngineLoadedForRun engine_;
 };
 
 }  // namespace zipbuilder
