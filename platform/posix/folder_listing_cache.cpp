@@ -177,18 +177,17 @@ std::optional<std::string> FindCaseVariant(const std::string& folder, std::strin
 
 std::optional<std::string> FindCaseVariant(const std::string& folder, const struct stat& folderStatus,
                                            std::string_view name) {
-  const std::optional<struct stat> status = folderStatus;
-  const FolderIdentity identity = IdentityOf(*status);
+  const FolderIdentity identity = IdentityOf(folderStatus);
   const std::string folded = FoldCase(name);
   std::lock_guard lock(cacheMutex);
   if (const auto cached = listings.find(identity);
-      cached != listings.end() && cached->second.modified == Nanoseconds(status->st_mtim)) {
+      cached != listings.end() && cached->second.modified == Nanoseconds(folderStatus.st_mtim)) {
     std::optional<std::string> found;
     if (AskListing(cached->second, folder, folded, found) == Answer::Known) {
       return found;
     }
   }
-  std::optional<Listing> listing = ReadListing(folder, *status);
+  std::optional<Listing> listing = ReadListing(folder, folderStatus);
   if (!listing) {
     return std::nullopt;
   }
