@@ -23,21 +23,21 @@ PasswordResult PasswordKeeper::Open(std::string_view entryName,
                                     std::span<const std::byte, shared::EncryptionHeaderSize> header,
                                     std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher) {
   requestsLeft_ = askingStopped_ ? 0 : requestCount_;
-  bool triedOne = false;
+  PasswordsTried tried = PasswordsTried::None;
   if (!commandPassword_.empty()) {
-    triedOne = true;
+    tried = PasswordsTried::Some;
     if (TryPassword(commandPassword_, Source::Command, header, checkByte, cipher)) {
       return PasswordResult::Opened;
     }
   }
   if (lastGood_ && *lastGood_ != commandPassword_) {
-    triedOne = true;
+    tried = PasswordsTried::Some;
     const std::string remembered = *lastGood_;
     if (TryPassword(remembered, Source::Remembered, header, checkByte, cipher)) {
       return PasswordResult::Opened;
     }
   }
-  return Ask(entryName, header, checkByte, cipher, triedOne);
+  return Ask(entryName, header, checkByte, cipher, tried);
 }
 
 bool PasswordKeeper::MayBeWrongPassword() const {
@@ -49,13 +49,13 @@ PasswordResult PasswordKeeper::OpenAgain(std::string_view entryName,
                                          std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher) {
   lastGood_ = goodBefore_;
   cipher.reset();
-  return Ask(entryName, header, checkByte, cipher, true);
+  return Ask(entryName, header, checkByte, cipher, PasswordsTried::Some);
 }
 
 PasswordResult PasswordKeeper::Ask(std::string_view entryName,
                                    std::span<const std::byte, shared::EncryptionHeaderSize> header,
                                    std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher,
-                                   bool triedOne) {
+                                   PasswordsTried tried) {
   while (requestsLeft_ > 0) {
     PasswordAnswer answer;
     if (channel_.AskPassword(entryName, requestsLeft_, answer) == Flow::Stop) {
@@ -65,14 +65,14 @@ PasswordResult PasswordKeeper::Ask(std::string_view entryName,
     if (!answer.given || answer.password.empty()) {
       break;
     }
-    triedOne = true;
+    tried = PasswordsTried::Some;
     const std::uint32_t allowed = askingStopped_ ? 0 : std::min(answer.requestsLeft, requestsLeft_);
     requestsLeft_ = allowed == 0 ? 0 : allowed - 1;
     if (TryPassword(answer.password, Source::Request, header, checkByte, cipher)) {
       return PasswordResult::Opened;
     }
   }
-  return triedOne ? PasswordResult::Wrong : PasswordResult::Missing;
+  return tried == PasswordsTried::Some ? PasswordResult::Wrong : PasswordResult::Missing;
 }
 
 }  // namespace engines::unzip

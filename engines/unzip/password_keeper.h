@@ -50,6 +50,8 @@ class PasswordKeeper {
 
  private:
   enum class Source { Command, Remembered, Request };
+  // Whether any password was tried on the entry: Wrong rather than Missing.
+  enum class PasswordsTried { None, Some };
 
   [[nodiscard]] bool TryPassword(const std::string& password, Source source,
                                  std::span<const std::byte, shared::EncryptionHeaderSize> header,
@@ -57,7 +59,7 @@ class PasswordKeeper {
   [[nodiscard]] PasswordResult Ask(std::string_view entryName,
                                    std::span<const std::byte, shared::EncryptionHeaderSize> header,
                                    std::uint8_t checkByte, std::optional<shared::TraditionalCipher>& cipher,
-                                   bool triedOne);
+                                   PasswordsTried tried);
 
   std::string commandPassword_;
   std::optional<std::string> lastGood_;
