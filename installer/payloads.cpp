@@ -100,6 +100,8 @@ PayloadFiles DeployPayloads(const TTempFolder& tempFolder, std::span<const std::
   tempFolder.UniqueFileName(name.data(), ArchivePrefix, NameSizeLimit, number);
   files.PatchZipFileName = std::string(name.data()) + ArchiveExtension;
 
+  // A payload that could not be written is reported when Install needs it: the
+  // component names a missing engine, and an archive it cannot read.
   static_cast<void>(WritePayload(files.UnzDllFileName, engineImage));
   PayloadWrite archive = CreatePayload(files.PatchZipFileName, patchImage);
   // Without a number in the name (the folder is too long for one) there is no
