@@ -31,6 +31,31 @@ void WriteText(char* area, std::string_view text, std::size_t maximumCharacters)
   area[count] = '\0';
 }
 
+[[nodiscard]] constexpr bool MeansReason(UnZipSkipTypes type, engines::UnzipSkipReason reason) {
+  return static_cast<int>(type) + 1 == static_cast<int>(reason);
+}
+
+static_assert(MeansReason(UnZipSkipTypes::skNotOverwritten, engines::UnzipSkipReason::NotOverwritten));
+static_assert(MeansReason(UnZipSkipTypes::skNotPresent, engines::UnzipSkipReason::NotPresent));
+static_assert(MeansReason(UnZipSkipTypes::skExistingNotOlder, engines::UnzipSkipReason::ExistingNotOlder));
+static_assert(MeansReason(UnZipSkipTypes::skUnsafeName, engines::UnzipSkipReason::UnsafeName));
+static_assert(MeansReason(UnZipSkipTypes::skUnsupportedMethod, engines::UnzipSkipReason::UnsupportedMethod));
+static_assert(MeansReason(UnZipSkipTypes::skUnsupportedFeature, engines::UnzipSkipReason::UnsupportedFeature));
+static_assert(MeansReason(UnZipSkipTypes::skPasswordMissing, engines::UnzipSkipReason::PasswordMissing));
+static_assert(MeansReason(UnZipSkipTypes::skPasswordWrong, engines::UnzipSkipReason::PasswordWrong));
+static_assert(MeansReason(UnZipSkipTypes::skCrcError, engines::UnzipSkipReason::CrcError));
+static_assert(MeansReason(UnZipSkipTypes::skDataError, engines::UnzipSkipReason::DataError));
+static_assert(MeansReason(UnZipSkipTypes::skWriteFailed, engines::UnzipSkipReason::WriteFailed));
+static_assert(MeansReason(UnZipSkipTypes::skLinkOutsideBase, engines::UnzipSkipReason::LinkOutsideBase));
+static_assert(MeansReason(UnZipSkipTypes::skNoOutputMemory, engines::UnzipSkipReason::NoOutputMemory));
+
+// The only place where the engine's skip reason (value 2 of action 11) becomes
+// the event's SkipType: the engine counts from 1, the event from 0. Only the low
+// byte counts, and a reason of a newer engine passes through without a name.
+[[nodiscard]] UnZipSkipTypes SkipTypeOfReason(std::intptr_t value2) {
+  return static_cast<UnZipSkipTypes>(static_cast<std::uint8_t>((value2 & 0xFF) - 1));
+}
+
 }  // namespace
 
 // Answers one callback record for its component. A friend of TZipBuilder: the
@@ -198,9 +223,7 @@ class EngineCallbackAnswers {
     if (!component_.OnExtractSkipped) {
       return;
     }
-    // The engine counts its reasons from 1, the event from 0.
-    const auto skipType = static_cast<UnZipSkipTypes>((record_.Value2 & 0xFF) - 1);
-    component_.OnExtractSkipped(component_, fileName_, skipType, record_.Value1);
+    component_.OnExtractSkipped(component_, fileName_, SkipTypeOfReason(record_.Value2), record_.Value1);
   }
 
   void AnswerFileComment() {
