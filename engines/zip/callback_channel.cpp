@@ -66,7 +66,8 @@ Flow CallbackChannel::AskFileComment(std::string_view name, std::string& comment
 
 Flow CallbackChannel::AskPassword(std::string_view name, std::optional<std::string>& password) {
   password.reset();
-  const Flow flow = sender_.Send(EngineAction::PasswordRequest, 0, SingleRequest, name);
+  // The password is for files about to be encrypted: the caller asks for it twice.
+  const Flow flow = sender_.Send(EngineAction::PasswordRequest, password_request::NewPasswordBit, SingleRequest, name);
   if (sender_.HasCallback() && sender_.Record().Value1 == password_request::Given) {
     std::string given = sender_.TextAt(0, MaximumPasswordLength);
     if (!given.empty()) {
