@@ -349,6 +349,26 @@ TEST_F(ExtractionTest, AFailingHandlerIsReportedAsAnEngineAbortAndTheRunEndsClea
   EXPECT_EQ(component->UnzipEngineHandle(), nullptr);
 }
 
+TEST_F(ExtractionTest, AHandlerThatFailedInOneRunDoesNotFailALaterRunThatCallsNoEngine) {
+  engine.Reset(160, 1);
+  engine.AddStep(EngineAction::NewFile, 0, 5, "Readme.TXT");
+  component->SetPassword("pw");
+  component->SetFSpecArgs({"Readme.TXT"});
+  component->OnProgress = [](TZipBuilder&, ProgressType, const std::string&, std::int32_t) {
+    throw std::runtime_error("handler failed");
+  };
+  component->Extract();
+  ASSERT_EQ(reported, std::vector<int>{10501});
+  reported.clear();
+  AddEntry("Readme.TXT", 5);
+
+  EXPECT_EQ(component->ExtractEntryToMemory("no-such-entry"), nullptr);
+
+  EXPECT_EQ(ExecCalls(), 1) << "only the first run called the engine";
+  EXPECT_EQ(reported, std::vector<int>{});
+  EXPECT_EQ(component->ErrCode(), 0);
+}
+
 TEST_F(ExtractionTest, CallbacksCrossTheLibraryBoundaryAndComeBackAnswered) {
   engine.Reset(160, 1);
   engine.AddStep(EngineAction::FileCount, 0, 1);
