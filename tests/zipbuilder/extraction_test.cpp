@@ -121,6 +121,19 @@ TEST_F(ExtractionTest, ExtractHandsTheEngineTheComponentsSettings) {
   EXPECT_TRUE(toolkit.MessageBoxesShown().empty());
 }
 
+TEST_F(ExtractionTest, AnExtractionLeavesTheExclusionsOfTheZipSideAlone) {
+  engine.Reset(160, 1);
+  component->SetPassword("pw");
+  component->SetFSpecArgs({"Readme.TXT"});
+  component->SetFSpecArgsExcl({"*.bak"});
+
+  component->Extract();
+
+  ASSERT_EQ(ExecCalls(), 1);
+  EXPECT_TRUE(component->FSpecArgs().empty());
+  EXPECT_EQ(component->FSpecArgsExcl(), StringList{"*.bak"});
+}
+
 TEST_F(ExtractionTest, AnEngineBelow152GetsTheLegacyRecord) {
   engine.Reset(151, 1);
   component->SetFSpecArgs({"Readme.TXT"});
