@@ -125,7 +125,8 @@ static_assert(EngineCallbackTextSize > EngineCallbackMaximumAnswer);
 static_assert(EngineCallbackTextSize > EngineCallbackCommentOffset + EngineCallbackMaximumComment);
 
 // Owned and filled by the engine; the component reads it and writes its answers
-// into Value1, Value2, Text and, to stop password requests, Action.
+// into Value1, Value2, Text and, to stop password requests, Action. What the
+// values mean for each action is in engine_protocol.h.
 struct EngineCallbackRecord {
   std::uintptr_t EngineReserved0;  // the engine's own; the component never reads it
   void* Caller;                    // the component, copied from the command record

@@ -1,6 +1,5 @@
 #include "tools/command_extract.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -89,27 +88,6 @@ ExtractArguments ParseExtractArguments(std::span<const std::string> arguments, M
     parsed.Options = {zipbuilder::ExtrOptsEnum::ExtrTest};
   }
   return parsed;
-}
-
-// The engine's skip reasons 1 to 13 (engines/unzip/README.md); the event counts from 0.
-constexpr std::array<std::string_view, 13> SkipReasons{
-    "exists, not overwritten (use -o)",
-    "no file to freshen",
-    "the existing file is as new or newer",
-    "unsafe name, would leave the folder",
-    "unsupported compression method",
-    "unsupported feature",
-    "encrypted and no password given",
-    "wrong password",
-    "CRC error",
-    "damaged data",
-    "could not be written",
-    "a folder on the way links out of the base folder",
-    "no output memory",
-};
-
-std::string_view SkipReasonText(zipbuilder::UnZipSkipTypes reason) {
-  return reason < SkipReasons.size() ? SkipReasons[reason] : "skipped";
 }
 
 // What one run of Extract did, gathered from the component's events.
@@ -235,6 +213,39 @@ ExitCode RunExtraction(CommandContext& context, Mode mode) {
 }
 
 }  // namespace
+
+std::string_view SkipReasonText(zipbuilder::UnZipSkipTypes reason) {
+  using zipbuilder::UnZipSkipTypes;
+  switch (reason) {
+    case UnZipSkipTypes::skNotOverwritten:
+      return "exists, not overwritten (use -o)";
+    case UnZipSkipTypes::skNotPresent:
+      return "no file to freshen";
+    case UnZipSkipTypes::skExistingNotOlder:
+      return "the existing file is as new or newer";
+    case UnZipSkipTypes::skUnsafeName:
+      return "unsafe name, would leave the folder";
+    case UnZipSkipTypes::skUnsupportedMethod:
+      return "unsupported compression method";
+    case UnZipSkipTypes::skUnsupportedFeature:
+      return "unsupported feature";
+    case UnZipSkipTypes::skPasswordMissing:
+      return "encrypted and no password given";
+    case UnZipSkipTypes::skPasswordWrong:
+      return "wrong password";
+    case UnZipSkipTypes::skCrcError:
+      return "CRC error";
+    case UnZipSkipTypes::skDataError:
+      return "damaged data";
+    case UnZipSkipTypes::skWriteFailed:
+      return "could not be written";
+    case UnZipSkipTypes::skLinkOutsideBase:
+      return "a folder on the way links out of the base folder";
+    case UnZipSkipTypes::skNoOutputMemory:
+      return "no output memory";
+  }
+  return "skipped";
+}
 
 ExitCode RunExtractCommand(CommandContext& context) { return RunExtraction(context, Mode::Extract); }
 

@@ -8,11 +8,18 @@
 // in the folder of the running program, where the build puts it.
 #pragma once
 
+#include <string_view>
+
 #include "tools/command_line.h"
+#include "zipbuilder/component_types.h"
 
 namespace tools {
 
 [[nodiscard]] ExitCode RunExtractCommand(CommandContext& context);
 [[nodiscard]] ExitCode RunTestCommand(CommandContext& context);
+
+// What standard error says about a skipped entry; "skipped" for a reason that
+// only a newer engine knows.
+[[nodiscard]] std::string_view SkipReasonText(zipbuilder::UnZipSkipTypes reason);
 
 }  // namespace tools

@@ -15,10 +15,10 @@
 
 #include "platform/date_time.h"
 #include "zipbuilder/command_records.h"
+#include "zipbuilder/engine_run.h"
 #include "zipbuilder/file_checks.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/zip_builder.h"
-#include "zipbuilder/zip_engine_scope.h"
 
 namespace zipbuilder {
 
@@ -63,44 +63,46 @@ constexpr const char* SpannedAddRefusal = "Adding to a spanned archive is not av
 
 }  // namespace
 
-// One run of the add core. A friend of TZipBuilder: the run resets and sets
-// run-time state that has no setter (ErrCode, ProcessedCount, ZipSideBusy, ...).
+// One run of the add core.
 class AddRun {
  public:
   AddRun(TZipBuilder& component, AddMode mode, std::uint32_t dosDateTime, TZipStream* source,
          std::uint32_t attributes)
-      : component_(component), mode_(mode), dosDateTime_(dosDateTime), source_(source), attributes_(attributes) {}
+      : component_(component),
+        operation_(component, EngineKind::Zip),
+        mode_(mode),
+        dosDateTime_(dosDateTime),
+        source_(source),
+        attributes_(attributes) {}
 
   void Run() {
-    component_.errCode_ = 0;
-    component_.processedCount_ = 0;
-    component_.lastMessage_.clear();
-    if (!PreconditionsHold() || component_.zipSideBusy_) {
+    operation_.Start();
+    if (!PreconditionsHold() || operation_.SideBusy()) {
       return;
     }
-    component_.cancel_ = false;
+    component_.SetCancel(false);
     if (WantsAutoSelfExtractor()) {
       component_.ReportMessage(message_id::RewriteUnknownError, AutoSelfExtractorRefusal);
       return;
     }
     RunWithEngine();
-    if (component_.processedCount_ > 0) {
+    if (component_.ProcessedCount() > 0) {
       component_.List();
     }
   }
 
  private:
   [[nodiscard]] bool PreconditionsHold() {
-    if (mode_ == AddMode::Files && component_.fSpecArgs_.empty()) {
+    if (mode_ == AddMode::Files && component_.FSpecArgs().empty()) {
       component_.ReportMessage(message_id::AddNoFiles);
       return false;
     }
-    if (mode_ != AddMode::MemoryToMemory && component_.zipFileName_.empty()) {
+    if (mode_ != AddMode::MemoryToMemory && component_.ZipFileName().empty()) {
       component_.ReportMessage(message_id::NoZipFileSpecified);
       return false;
     }
-    if (component_.unattended_ && component_.addOptions_.Contains(AddOptsEnum::AddEncrypt) &&
-        component_.password_.empty()) {
+    if (component_.Unattended() && component_.AddOptions().Contains(AddOptsEnum::AddEncrypt) &&
+        component_.Password().empty()) {
       component_.ReportMessage(message_id::AddUnattendedNeedsPassword);
       return false;
     }
@@ -109,13 +111,14 @@ class AddRun {
 
   // A new archive under an executable's name starts as a self-extractor stub.
   [[nodiscard]] bool WantsAutoSelfExtractor() const {
-    return mode_ != AddMode::MemoryToMemory && HasExeExtension(component_.zipFileName_) &&
-           component_.directory_.PrefixSize == 0 && !FileExists(component_.zipFileName_);
+    return mode_ != AddMode::MemoryToMemory && HasExeExtension(component_.ZipFileName()) &&
+           component_.Directory().PrefixSize == 0 && !FileExists(component_.ZipFileName());
   }
 
   [[nodiscard]] bool Spanning() const {
-    return mode_ != AddMode::MemoryToMemory && (component_.addOptions_.Contains(AddOptsEnum::AddDiskSpan) ||
-                                                component_.addOptions_.Contains(AddOptsEnum::AddDiskSpanErase));
+    const AddOptsSet options = component_.AddOptions();
+    return mode_ != AddMode::MemoryToMemory &&
+           (options.Contains(AddOptsEnum::AddDiskSpan) || options.Contains(AddOptsEnum::AddDiskSpanErase));
   }
 
   // A spanned add is checked once the engine is loaded, as the add core orders
@@ -124,10 +127,10 @@ class AddRun {
     if (!Spanning()) {
       return false;
     }
-    const AddOptsSet options = component_.addOptions_;
+    const AddOptsSet options = component_.AddOptions();
     if (options.Contains(AddOptsEnum::AddFreshen) || options.Contains(AddOptsEnum::AddUpdate)) {
       component_.ReportMessage(message_id::AddFreshenOnSpanned);
-    } else if (HasExeExtension(component_.zipFileName_)) {
+    } else if (HasExeExtension(component_.ZipFileName())) {
       component_.ReportMessage(message_id::SfxCannotSpan);
     } else {
       component_.ReportMessage(message_id::RewriteUnknownError, SpannedAddRefusal);
@@ -136,42 +139,39 @@ class AddRun {
   }
 
   void RunWithEngine() {
-    const ZipEngineScope engine(component_);
-    if (!engine.Usable() || SpanningRefused()) {
+    EngineRun run(component_, EngineKind::Zip);
+    if (!run.Usable() || SpanningRefused()) {
       return;
     }
-    component_.zipSideBusy_ = true;
-    const std::int32_t version = engine.Version();
+    operation_.MarkSideBusy();
+    const std::int32_t version = run.Version();
     if (mode_ != AddMode::Files && version < engines::StreamCapableVersion) {
       component_.ReportMessage(message_id::AddStreamsNeedNewerEngine);
-      component_.zipSideBusy_ = false;
+      operation_.MarkSideIdle();
       return;
     }
-    RunEngineGuarded(engine, version);
-    component_.cancel_ = false;
-    component_.zipSideBusy_ = false;
+    run.Guarded([&] { RunEngineKeepingOnlyWholeOutput(run, version); });
+    component_.SetCancel(false);
+    operation_.MarkSideIdle();
   }
 
-  void RunEngineGuarded(const ZipEngineScope& engine, std::int32_t version) {
+  // Memory output that the run did not finish is no result.
+  void RunEngineKeepingOnlyWholeOutput(EngineRun& run, std::int32_t version) {
     try {
-      RunEngine(engine, version);
+      RunEngine(run, version);
     } catch (...) {
-      // Memory output that the run did not finish is no result.
       if (mode_ == AddMode::MemoryToMemory) {
-        component_.processedCount_ = 0;
+        operation_.ClearProcessedCount();
       }
-      component_.ReportMessage(message_id::ZipEngineAbort);
+      throw;
     }
-    component_.fSpecArgs_.clear();
-    component_.fSpecArgsExcl_.clear();
-    component_.currentCommandRecord_ = nullptr;
   }
 
   // The command object owns the record and its texts; leaving this function, by
   // return or by exception, frees them.
-  void RunEngine(const ZipEngineScope& engine, std::int32_t version) {
-    ZipCommand command(engine.Settings(ZipCommandKind::Add), version);
-    TZipStream& stream = *component_.zipStream_;
+  void RunEngine(EngineRun& run, std::int32_t version) {
+    ZipCommand command(run.ZipSettings(ZipCommandKind::Add), version);
+    TZipStream& stream = component_.ZipStream();
     if (mode_ == AddMode::MemoryToArchive) {
       command.SetInputMemory(stream.Memory(), SizeForRecord(stream.Size()));
       command.SetMemoryEntry(attributes_, dosDateTime_);
@@ -180,13 +180,14 @@ class AddRun {
       command.SetOutputMemory(stream.Memory(), SizeForRecord(source_->Size() + MemoryOutputHeaderSize));
       command.SetInputMemory(source_->Memory(), SizeForRecord(source_->Size()));
     }
-    engine.Execute(command);
-    if (mode_ == AddMode::MemoryToMemory && component_.processedCount_ == 1 && !stream.SetSize(command.OutputSize())) {
+    run.Execute(command);
+    if (mode_ == AddMode::MemoryToMemory && component_.ProcessedCount() == 1 && !stream.SetSize(command.OutputSize())) {
       throw std::bad_alloc();
     }
   }
 
   TZipBuilder& component_;
+  EngineOperation operation_;
   AddMode mode_;
   std::uint32_t dosDateTime_;
   TZipStream* source_;

@@ -51,8 +51,8 @@ inline constexpr std::size_t DummyPasswordBufferSize = 81;
 // What fills the dummy password: printable, and the same every time.
 inline constexpr char DummyPasswordCharacter = 'x';
 
-// What an unzip command needs from the component; copied into the record's texts.
-struct UnzipCommandSettings {
+// What every engine command takes from the component; copied into the record's texts.
+struct EngineCommandSettings {
   void* OwnerWindow = nullptr;
   void* Caller = nullptr;
   engines::EngineCallbackFunction Callback = nullptr;
@@ -60,12 +60,17 @@ struct UnzipCommandSettings {
   bool Verbose = false;
   CPOpts CodePage = CPOpts::cpAUTO;
   std::string Password;
-  // These two only decide whether an old engine gets the dummy password.
-  bool Unattended = false;
+  // The zip engine's flags; for the unzip engine one part of the dummy password rule.
   AddOptsSet AddOptions;
-  ExtrOptsSet ExtrOptions;
   std::string ArchivePath;
   StringList Specifications;
+};
+
+// What an unzip command needs from the component besides.
+struct UnzipCommandSettings : EngineCommandSettings {
+  // With AddOptions, only decides whether an old engine gets the dummy password.
+  bool Unattended = false;
+  ExtrOptsSet ExtrOptions;
   // Used by the 148-byte layout only.
   std::string BaseFolder;
   std::uint32_t PasswordReqCount = 0;
@@ -110,26 +115,16 @@ class UnzipCommand {
 
 enum class ZipCommandKind : std::uint8_t { Add, Delete };
 
-// What a zip command needs from the component; copied into the record's texts.
-struct ZipCommandSettings {
+// What a zip command needs from the component besides.
+struct ZipCommandSettings : EngineCommandSettings {
   ZipCommandKind Kind = ZipCommandKind::Add;
-  void* OwnerWindow = nullptr;
-  void* Caller = nullptr;
-  engines::EngineCallbackFunction Callback = nullptr;
-  bool Trace = false;
-  bool Verbose = false;
-  std::string Password;
   AddStoreSuffixSet StoreSuffixes;
-  AddOptsSet AddOptions;
   std::int32_t CompressionLevel = 9;
-  std::string ArchivePath;
-  StringList Specifications;
   StringList Exclusions;
   std::string TempDir;
   std::string RawArchiveComment;
   std::string RootDir;
   DeleteOpts HowToDelete = DeleteOpts::htdAllowUndo;
-  CPOpts CodePage = CPOpts::cpAUTO;
 };
 
 enum class ZipRecordLayout : std::uint8_t {

@@ -94,8 +94,24 @@ enum class TPasswordButton : std::uint8_t {
 };
 using TPasswordButtonSet = EnumSet<TPasswordButton, std::uint8_t>;
 
-// The unzip engine's reason code for a skipped file, minus one; the codes are the engine's.
-using UnZipSkipTypes = std::uint8_t;
+// Why the unzip engine skipped a file: the engine's reason code minus one. A
+// value without a name here is a reason of a newer engine; it passes through as
+// it came, so an owner must expect more values than these.
+enum class UnZipSkipTypes : std::uint8_t {
+  skNotOverwritten = 0,     // the file exists and the overwrite answer was no
+  skNotPresent = 1,         // freshen: there is no file to freshen
+  skExistingNotOlder = 2,   // freshen or update: the existing file is as new or newer
+  skUnsafeName = 3,         // the name would leave the base folder or is no file name
+  skUnsupportedMethod = 4,  // neither stored nor deflated
+  skUnsupportedFeature = 5, // strong encryption, patch data, Zip64 sizes, another disk
+  skPasswordMissing = 6,    // encrypted, and no password was given
+  skPasswordWrong = 7,      // encrypted, and no password given fits
+  skCrcError = 8,           // CRC mismatch, and the file was not kept
+  skDataError = 9,          // damaged data or header
+  skWriteFailed = 10,       // the file could not be created, written or moved into place
+  skLinkOutsideBase = 11,   // an existing folder on the way links out of the base folder
+  skNoOutputMemory = 12,    // no memory for output to memory
+};
 
 enum class ZipDiskStatusFlag : std::uint8_t {
   stDiskEmpty,

@@ -5,62 +5,56 @@
 // it, ZipSideBusy cleared), and the archive is listed again only when something
 // was deleted.
 #include "zipbuilder/command_records.h"
+#include "zipbuilder/engine_run.h"
 #include "zipbuilder/file_checks.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/zip_builder.h"
-#include "zipbuilder/zip_engine_scope.h"
 
 namespace zipbuilder {
 
-// One delete run. A friend of TZipBuilder, as the other engine runs are.
+// One delete run.
 class DeleteRun {
  public:
-  explicit DeleteRun(TZipBuilder& component) : component_(component) {}
+  explicit DeleteRun(TZipBuilder& component) : component_(component), operation_(component, EngineKind::Zip) {}
 
   void Run() {
-    component_.errCode_ = 0;
-    component_.processedCount_ = 0;
-    component_.lastMessage_.clear();
-    if (component_.fSpecArgs_.empty()) {
+    operation_.Start();
+    if (component_.FSpecArgs().empty()) {
       component_.ReportMessage(message_id::DeleteNoFiles);
       return;
     }
-    if (!FileExists(component_.zipFileName_)) {
+    if (!FileExists(component_.ZipFileName())) {
       component_.ReportMessage(message_id::NoZipFileSpecified);
       return;
     }
-    if (component_.zipSideBusy_) {
+    if (operation_.SideBusy()) {
       return;
     }
-    component_.cancel_ = false;
+    component_.SetCancel(false);
     RunWithEngine();
-    if (component_.processedCount_ > 0) {
+    if (component_.ProcessedCount() > 0) {
       component_.List();
     }
   }
 
  private:
   void RunWithEngine() {
-    const ZipEngineScope engine(component_);
-    if (!engine.Usable()) {
+    EngineRun run(component_, EngineKind::Zip);
+    if (!run.Usable()) {
       return;
     }
-    component_.zipSideBusy_ = true;
-    try {
+    operation_.MarkSideBusy();
+    run.Guarded([&run] {
       // The command object owns the record and its texts; leaving this block,
       // by its end or by an exception, frees them.
-      ZipCommand command(engine.Settings(ZipCommandKind::Delete), engine.Version());
-      engine.Execute(command);
-    } catch (...) {
-      component_.ReportMessage(message_id::ZipEngineAbort);
-    }
-    component_.fSpecArgs_.clear();
-    component_.fSpecArgsExcl_.clear();
-    component_.currentCommandRecord_ = nullptr;
-    component_.zipSideBusy_ = false;
+      ZipCommand command(run.ZipSettings(ZipCommandKind::Delete), run.Version());
+      run.Execute(command);
+    });
+    operation_.MarkSideIdle();
   }
 
   TZipBuilder& component_;
+  EngineOperation operation_;
 };
 
 void TZipBuilder::Delete() { DeleteRun(*this).Run(); }

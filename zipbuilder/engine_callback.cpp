@@ -12,23 +12,13 @@
 #include <string>
 #include <string_view>
 
+#include "engines/engine_protocol.h"
 #include "zipbuilder/path_text.h"
 #include "zipbuilder/zip_builder.h"
 
 namespace zipbuilder {
 
 namespace {
-
-constexpr std::int32_t ContinueEngine = 0;
-constexpr std::int32_t StopEngine = 1;
-
-// Callback 9 without a handler: neither "extract" (1) nor "skip" (0), so that the
-// engine can tell that nobody was asked.
-constexpr std::int32_t CrcErrorNobodyAsked = 2;
-constexpr std::int32_t OlderFileBit = 1 << 16;
-constexpr std::int32_t DirectoryIndexMask = 0xFFFF;
-constexpr std::int32_t NewPasswordBit = 1;
-constexpr std::uint32_t HighestRepeatCount = 15;
 
 [[nodiscard]] std::string_view ZeroTerminatedText(const char* text, std::size_t capacity) {
   return {text, static_cast<std::size_t>(std::find(text, text + capacity, '\0') - text)};
@@ -41,12 +31,30 @@ void WriteText(char* area, std::string_view text, std::size_t maximumCharacters)
   area[count] = '\0';
 }
 
-// Engines put a small error number in the low byte and details above it.
-[[nodiscard]] int LowByteAsSigned(std::int32_t value) {
-  return static_cast<std::int8_t>(static_cast<std::uint8_t>(value & 0xFF));
+[[nodiscard]] constexpr bool MeansReason(UnZipSkipTypes type, engines::UnzipSkipReason reason) {
+  return static_cast<int>(type) + 1 == static_cast<int>(reason);
 }
 
-[[nodiscard]] std::int32_t Flag(bool value) { return value ? 1 : 0; }
+static_assert(MeansReason(UnZipSkipTypes::skNotOverwritten, engines::UnzipSkipReason::NotOverwritten));
+static_assert(MeansReason(UnZipSkipTypes::skNotPresent, engines::UnzipSkipReason::NotPresent));
+static_assert(MeansReason(UnZipSkipTypes::skExistingNotOlder, engines::UnzipSkipReason::ExistingNotOlder));
+static_assert(MeansReason(UnZipSkipTypes::skUnsafeName, engines::UnzipSkipReason::UnsafeName));
+static_assert(MeansReason(UnZipSkipTypes::skUnsupportedMethod, engines::UnzipSkipReason::UnsupportedMethod));
+static_assert(MeansReason(UnZipSkipTypes::skUnsupportedFeature, engines::UnzipSkipReason::UnsupportedFeature));
+static_assert(MeansReason(UnZipSkipTypes::skPasswordMissing, engines::UnzipSkipReason::PasswordMissing));
+static_assert(MeansReason(UnZipSkipTypes::skPasswordWrong, engines::UnzipSkipReason::PasswordWrong));
+static_assert(MeansReason(UnZipSkipTypes::skCrcError, engines::UnzipSkipReason::CrcError));
+static_assert(MeansReason(UnZipSkipTypes::skDataError, engines::UnzipSkipReason::DataError));
+static_assert(MeansReason(UnZipSkipTypes::skWriteFailed, engines::UnzipSkipReason::WriteFailed));
+static_assert(MeansReason(UnZipSkipTypes::skLinkOutsideBase, engines::UnzipSkipReason::LinkOutsideBase));
+static_assert(MeansReason(UnZipSkipTypes::skNoOutputMemory, engines::UnzipSkipReason::NoOutputMemory));
+
+// The only place where the engine's skip reason (value 2 of action 11) becomes
+// the event's SkipType: the engine counts from 1, the event from 0. Only the low
+// byte counts, and a reason of a newer engine passes through without a name.
+[[nodiscard]] UnZipSkipTypes SkipTypeOfReason(std::intptr_t value2) {
+  return static_cast<UnZipSkipTypes>(static_cast<std::uint8_t>((value2 & 0xFF) - 1));
+}
 
 }  // namespace
 
@@ -65,9 +73,9 @@ class EngineCallbackAnswers {
       component_.toolkit_.ProcessPendingMessages();
     } catch (...) {
       component_.engineCallbackFailed_ = true;
-      return StopEngine;
+      return engines::callback_result::Stop;
     }
-    return component_.cancel_ ? StopEngine : ContinueEngine;
+    return component_.cancel_ ? engines::callback_result::Stop : engines::callback_result::Continue;
   }
 
  private:
@@ -136,7 +144,7 @@ class EngineCallbackAnswers {
     if (record_.Value1 == 0) {
       return;
     }
-    component_.errCode_ = LowByteAsSigned(record_.Value1);
+    component_.errCode_ = engines::ErrorCodeOfErrorValue(record_.Value1);
     component_.engineErrCode_ = record_.Value1;
   }
 
@@ -159,25 +167,26 @@ class EngineCallbackAnswers {
     if (isChanged) {
       WriteText(record_.Text, name, engines::EngineCallbackMaximumAnswer);
     }
-    record_.Value1 = Flag(isChanged);
+    record_.Value1 = isChanged ? engines::new_name::Changed : engines::new_name::Unchanged;
   }
 
   void AnswerPasswordRequest() {
+    const bool forNewPassword = (record_.Value1 & engines::password_request::NewPasswordBit) != 0;
     const PasswordRequest request{
         .IsZipAction = record_.IsZip != 0,
-        .Kind = (record_.Value1 & NewPasswordBit) != 0 ? PasswordKind::New : PasswordKind::Existing,
+        .Kind = forNewPassword ? PasswordKind::New : PasswordKind::Existing,
         .RepeatCount = static_cast<std::uint32_t>(record_.Value2),
         .ForFile = fileName_,
     };
     PasswordDecision decision = component_.AnswerPasswordRequest(request);
     if (decision.Password.empty()) {
-      record_.Value1 = 0;
+      record_.Value1 = engines::password_request::NotGiven;
       decision.RepeatCount = 0;
     } else {
       WriteText(record_.Text, decision.Password, engines::MaximumPasswordLength);
-      record_.Value1 = 1;
+      record_.Value1 = engines::password_request::Given;
     }
-    record_.Value2 = std::min(decision.RepeatCount, HighestRepeatCount);
+    record_.Value2 = std::min(decision.RepeatCount, engines::password_request::HighestRepeatCount);
     if (component_.lastPasswordChoice_ == static_cast<int>(DialogAnswer::CancelAll)) {
       record_.Action = engines::EngineAction::None;
     }
@@ -188,24 +197,25 @@ class EngineCallbackAnswers {
 
   void AnswerCrcError() {
     if (!component_.OnCRC32Error) {
-      record_.Value1 = CrcErrorNobodyAsked;
+      record_.Value1 = engines::crc_error::NobodyAsked;
       return;
     }
     bool doExtract = true;
     component_.OnCRC32Error(component_, fileName_, static_cast<std::uint32_t>(record_.Value1),
                             static_cast<std::uint32_t>(record_.Value2), doExtract);
-    record_.Value1 = Flag(doExtract);
+    record_.Value1 = doExtract ? engines::crc_error::Keep : engines::crc_error::Drop;
   }
 
   void AnswerOverwriteQuestion() {
     if (!component_.OnExtractOverwrite) {
       return;
     }
-    bool doOverwrite = record_.Value2 != 0;
-    const bool isOlder = (record_.Value1 & OlderFileBit) != 0;
-    const int directoryIndex = record_.Value1 & DirectoryIndexMask;
+    const auto question = static_cast<std::uint32_t>(record_.Value1);
+    bool doOverwrite = record_.Value2 != engines::overwrite_question::Keep;
+    const bool isOlder = (question & engines::overwrite_question::OlderFileBit) != 0;
+    const auto directoryIndex = static_cast<int>(question & engines::overwrite_question::DirectoryIndexMask);
     component_.OnExtractOverwrite(component_, fileName_, isOlder, doOverwrite, directoryIndex);
-    record_.Value2 = Flag(doOverwrite);
+    record_.Value2 = doOverwrite ? engines::overwrite_question::Replace : engines::overwrite_question::Keep;
   }
 
   void AnswerFileSkipped() {
@@ -213,9 +223,7 @@ class EngineCallbackAnswers {
     if (!component_.OnExtractSkipped) {
       return;
     }
-    // The engine counts its reasons from 1, the event from 0.
-    const auto skipType = static_cast<UnZipSkipTypes>((record_.Value2 & 0xFF) - 1);
-    component_.OnExtractSkipped(component_, fileName_, skipType, record_.Value1);
+    component_.OnExtractSkipped(component_, fileName_, SkipTypeOfReason(record_.Value2), record_.Value1);
   }
 
   void AnswerFileComment() {
@@ -230,7 +238,7 @@ class EngineCallbackAnswers {
     } else {
       record_.Text[0] = '\0';
     }
-    record_.Value1 = Flag(isChanged);
+    record_.Value1 = isChanged ? engines::file_comment::Changed : engines::file_comment::Unchanged;
     record_.Value2 = static_cast<std::intptr_t>(std::min(comment.size(), engines::EngineCallbackMaximumComment));
   }
 
@@ -240,7 +248,7 @@ class EngineCallbackAnswers {
     const std::intptr_t requested = record_.Value2;
     const bool expressible = requested >= 0 && static_cast<std::uintmax_t>(requested) <= UINT32_MAX;
     if (!expressible || !stream.SetSize(static_cast<std::size_t>(requested))) {
-      record_.Value1 = 1;
+      record_.Value1 = engines::output_memory_request::NotAvailable;
       record_.Value2 = 0;
       return;
     }
@@ -254,7 +262,7 @@ class EngineCallbackAnswers {
 
 std::int32_t ENGINE_CALL EngineCallback(engines::EngineCallbackRecord* record) noexcept {
   if (record == nullptr || record->Caller == nullptr) {
-    return StopEngine;
+    return engines::callback_result::Stop;
   }
   return EngineCallbackAnswers(*static_cast<TZipBuilder*>(record->Caller), *record).Run();
 }

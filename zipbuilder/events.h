@@ -35,6 +35,8 @@ using TCRC32ErrorEvent = std::function<void(TZipBuilder& Sender, const std::stri
 using TExtractOverwriteEvent = std::function<void(TZipBuilder& Sender, const std::string& ForFile, bool IsOlder,
                                                   bool& DoOverwrite, int DirIndex)>;
 
+// SkipType names the unzip engine's reason; a newer engine's reason arrives as a
+// value without a name. ExtError is the engine's error value (0 for a deliberate skip).
 using TExtractSkippedEvent =
     std::function<void(TZipBuilder& Sender, const std::string& ForFile, UnZipSkipTypes SkipType, int ExtError)>;
 

@@ -14,8 +14,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "zipbuilder/command_records.h"
-#include "zipbuilder/engine_callback.h"
-#include "zipbuilder/engine_loaded_for_run.h"
+#include "zipbuilder/engine_run.h"
 #include "zipbuilder/file_checks.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/zip_builder.h"
@@ -46,47 +45,45 @@ constexpr const char* SpannedArchiveRefusal = "Extracting from a spanned archive
 
 }  // namespace
 
-// One extraction run. A friend of TZipBuilder: the run resets and sets run-time
-// state that has no setter (ErrCode, ProcessedCount, UnzipSideBusy, ...).
+// One extraction run.
 class ExtractionRun {
  public:
   ExtractionRun(TZipBuilder& component, ExtractionMode mode, TZipStream* source)
-      : component_(component), mode_(mode), source_(source) {}
+      : component_(component), operation_(component, EngineKind::Unzip), mode_(mode), source_(source) {}
 
   void Run() {
-    component_.errCode_ = 0;
-    component_.processedCount_ = 0;
-    component_.lastMessage_.clear();
-    if (mode_ != ExtractionMode::MemoryToMemory && !FileExists(component_.zipFileName_)) {
+    operation_.Start();
+    if (mode_ != ExtractionMode::MemoryToMemory && !FileExists(component_.ZipFileName())) {
       component_.ReportMessage(message_id::NoZipFileSpecified);
       return;
     }
-    component_.cancel_ = false;
-    if (component_.unzipSideBusy_) {
+    component_.SetCancel(false);
+    if (operation_.SideBusy()) {
       return;
     }
     RunWithEngine();
-    component_.cancel_ = false;
-    component_.unzipSideBusy_ = false;
+    component_.SetCancel(false);
+    operation_.MarkSideIdle();
   }
 
  private:
   void RunWithEngine() {
     const PasswordRequestsSuspended suspended(component_);
-    const EngineLoadedForRun engine(component_, EngineKind::Unzip);
-    if (!engine.Usable()) {
+    EngineRun run(component_, EngineKind::Unzip);
+    if (!run.Usable()) {
       return;
     }
-    if (component_.directory_.LastDiskNumber > 0) {
+    if (component_.Directory().LastDiskNumber > 0) {
       component_.ReportMessage(message_id::RewriteUnknownError, SpannedArchiveRefusal);
       return;
     }
-    const std::int32_t version = component_.unzipEngine_.Version();
+    const std::int32_t version = run.Version();
     if (IsMemoryMode(mode_) && version < engines::StreamCapableVersion) {
       component_.ReportMessage(message_id::ExtractStreamsNeedNewerEngine);
       return;
     }
-    RunEngineGuarded(version);
+    operation_.MarkSideBusy();
+    run.Guarded([&] { RunEngine(run, version); });
   }
 
   // Unattended with no password and nobody to ask: the engine must not wait for
@@ -96,10 +93,10 @@ class ExtractionRun {
    public:
     explicit PasswordRequestsSuspended(TZipBuilder& component)
         : component_(component),
-          savedCount_(component.passwordReqCount_),
-          suspended_(component.unattended_ && component.password_.empty() && !component.OnPasswordError) {
+          savedCount_(component.PasswordReqCount()),
+          suspended_(component.Unattended() && component.Password().empty() && !component.OnPasswordError) {
       if (suspended_) {
-        component_.passwordReqCount_ = 0;
+        component_.SetPasswordReqCount(0);
         component_.ReportMessage(message_id::UnattendedExtractWarning);
       }
     }
@@ -117,21 +114,12 @@ class ExtractionRun {
     bool suspended_;
   };
 
-  void RunEngineGuarded(std::int32_t version) {
-    component_.unzipSideBusy_ = true;
-    try {
-      RunEngine(version);
-    } catch (...) {
-      component_.ReportMessage(message_id::UnzipEngineAbort);
-    }
-    component_.fSpecArgs_.clear();
-    component_.currentCommandRecord_ = nullptr;
-  }
-
   // The command object owns the record and its texts; leaving this function, by
   // return or by exception, frees them.
-  void RunEngine(std::int32_t version) {
-    UnzipCommand command(CommandSettings(), version);
+  void RunEngine(EngineRun& run, std::int32_t version) {
+    UnzipCommandSettings settings = run.UnzipSettings();
+    settings.BaseFolder = BaseFolder();
+    UnzipCommand command(settings, version);
     if (mode_ == ExtractionMode::EntryToMemory) {
       MarkEntryForMemory(command);
     }
@@ -139,57 +127,49 @@ class ExtractionRun {
       MarkMemoryToMemory(command);
     }
     if (mode_ == ExtractionMode::ToDisk || command.OutputToMemory()) {
-      component_.engineCallbackFailed_ = false;
-      component_.currentCommandRecord_ = command.Record();
-      component_.processedCount_ = component_.unzipEngine_.Exec(command.Record());
+      ExecuteKeepingOnlyWholeOutput(run, command);
     }
-    if (IsMemoryMode(mode_) && component_.processedCount_ != 1) {
-      component_.zipStream_->Clear();
-    }
-    if (component_.engineCallbackFailed_) {
-      throw std::runtime_error("an event handler failed during the engine call");
+    DiscardUnfinishedOutput();
+  }
+
+  // Memory output that did not come out whole is no result, also when an event
+  // handler failed during the call.
+  void ExecuteKeepingOnlyWholeOutput(EngineRun& run, UnzipCommand& command) {
+    try {
+      run.Execute(command);
+    } catch (...) {
+      DiscardUnfinishedOutput();
+      throw;
     }
   }
 
-  [[nodiscard]] UnzipCommandSettings CommandSettings() const {
-    UnzipCommandSettings settings;
-    settings.OwnerWindow = component_.ownerWindow_;
-    settings.Caller = &component_;
-    settings.Callback = &EngineCallback;
-    settings.Trace = component_.trace_;
-    settings.Verbose = component_.verbose_;
-    settings.CodePage = component_.codePage_;
-    settings.Password = component_.password_;
-    settings.Unattended = component_.unattended_;
-    settings.AddOptions = component_.addOptions_;
-    settings.ExtrOptions = component_.extrOptions_;
-    settings.ArchivePath = component_.zipFileName_;
-    settings.Specifications = component_.fSpecArgs_;
-    settings.BaseFolder = BaseFolder();
-    settings.PasswordReqCount = component_.passwordReqCount_;
-    return settings;
+  void DiscardUnfinishedOutput() {
+    if (IsMemoryMode(mode_) && component_.ProcessedCount() != 1) {
+      component_.ZipStream().Clear();
+    }
   }
 
   // Memory modes write nothing to disk, so ExtrBaseDir does not apply to them.
   [[nodiscard]] std::string BaseFolder() const {
-    if (mode_ == ExtractionMode::ToDisk && FolderExists(component_.extrBaseDir_)) {
-      return component_.extrBaseDir_;
+    if (mode_ == ExtractionMode::ToDisk && FolderExists(component_.ExtrBaseDir())) {
+      return component_.ExtrBaseDir();
     }
     return platform::GetCurrentDirectory();
   }
 
   // Only an entry that exists gets a buffer; without one the engine is not called.
   void MarkEntryForMemory(UnzipCommand& command) {
-    if (component_.zipFileName_.empty()) {
+    if (component_.ZipFileName().empty()) {
       return;
     }
-    const std::string wanted = component_.fSpecArgs_.empty() ? std::string() : component_.fSpecArgs_.front();
-    for (const std::unique_ptr<ZipDirEntry>& entry : component_.dirEntries_) {
+    const StringList& specifications = component_.FSpecArgs();
+    const std::string wanted = specifications.empty() ? std::string() : specifications.front();
+    for (const std::unique_ptr<ZipDirEntry>& entry : component_.DirEntries()) {
       if (platform::CompareTextIgnoreCase(wanted, entry->FileName) != 0) {
         continue;
       }
       const std::uint32_t size = entry->UncompressedSize;
-      TZipStream& stream = *component_.zipStream_;
+      TZipStream& stream = component_.ZipStream();
       if (!stream.SetSize(size)) {
         throw std::bad_alloc();
       }
@@ -200,12 +180,13 @@ class ExtractionRun {
   }
 
   void MarkMemoryToMemory(UnzipCommand& command) {
-    TZipStream& stream = *component_.zipStream_;
+    TZipStream& stream = component_.ZipStream();
     command.SetInputMemory(source_->Memory(), SizeForRecord(source_->Size()));
     command.SetOutputMemory(stream.Memory(), SizeForRecord(stream.Size()));
   }
 
   TZipBuilder& component_;
+  EngineOperation operation_;
   ExtractionMode mode_;
   TZipStream* source_;
 };

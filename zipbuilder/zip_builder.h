@@ -563,11 +563,8 @@ class TZipBuilder {
 
  private:
   friend class EngineCallbackAnswers;
-  friend class ExtractionRun;
-  friend class AddRun;
-  friend class DeleteRun;
-  friend class ZipEngineScope;
-  friend class EngineLoadedForRun;
+  friend class EngineOperation;
+  friend class EngineRun;
 
   // Callback action 8: the password and repeat count for the engine; sets LastPasswordChoice.
   [[nodiscard]] PasswordDecision AnswerPasswordRequest(const PasswordRequest& request);

@@ -3,13 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engines/engine_protocol.h"
+
 namespace engines::shared {
-
-namespace {
-
-constexpr std::int32_t StopAnswer = 1;
-
-}  // namespace
 
 CallbackSender::CallbackSender(EngineCallbackFunction callback, void* caller, EngineKind kind)
     : callback_(callback), caller_(caller), isZip_(kind == EngineKind::Zip ? 1 : 0) {}
@@ -26,7 +22,7 @@ Flow CallbackSender::Send(EngineAction action, std::int32_t value1, std::intptr_
   if (callback_ == nullptr) {
     return Flow::Continue;
   }
-  return callback_(&record_) == StopAnswer ? Flow::Stop : Flow::Continue;
+  return callback_(&record_) == callback_result::Stop ? Flow::Stop : Flow::Continue;
 }
 
 void CallbackSender::SetText(std::string_view text, std::size_t offset, std::size_t room) {

@@ -68,13 +68,13 @@ std::uint32_t AttributesOf(const zf::CentralHeader& header) {
   return attributes;
 }
 
-std::optional<SkipReason> UnsupportedReason(const zf::CentralHeader& header) {
+std::optional<UnzipSkipReason> UnsupportedReason(const zf::CentralHeader& header) {
   if (header.method != zf::compression_method::Stored && header.method != zf::compression_method::Deflated) {
-    return SkipReason::UnsupportedMethod;
+    return UnzipSkipReason::UnsupportedMethod;
   }
   if ((header.flags & UnsupportedFlags) != 0 || header.diskStart != 0 ||
       header.compressedSize == zf::Zip64Marker || header.uncompressedSize == zf::Zip64Marker) {
-    return SkipReason::UnsupportedFeature;
+    return UnzipSkipReason::UnsupportedFeature;
   }
   return std::nullopt;
 }
@@ -98,7 +98,7 @@ class ArchiveExtraction {
   [[nodiscard]] std::vector<SelectedEntry> Select(Flow& flow);
   [[nodiscard]] Flow MakeFolder(const SelectedEntry& selected);
   [[nodiscard]] EntryOutcome ProcessFile(const SelectedEntry& selected);
-  [[nodiscard]] EntryOutcome Skip(const SelectedEntry& selected, SkipReason reason, ErrorValue error,
+  [[nodiscard]] EntryOutcome Skip(const SelectedEntry& selected, UnzipSkipReason reason, UnzipErrorValue error,
                                   const std::string& why);
   [[nodiscard]] EntryOutcome OpenAndDecode(const SelectedEntry& selected, const EntryData& data,
                                            PasswordAttempt attempt);
@@ -132,7 +132,7 @@ std::vector<SelectedEntry> ArchiveExtraction::Select(Flow& flow) {
   const std::vector<std::size_t> indices = SelectEntries(command_.specifications, names, unmatched);
   flow = Flow::Continue;
   for (const std::string& specification : unmatched) {
-    if (channel_.Message(ErrorValue::NothingMatched, "No entry matches \"" + specification + "\"") == Flow::Stop) {
+    if (channel_.Message(UnzipErrorValue::NothingMatched, "No entry matches \"" + specification + "\"") == Flow::Stop) {
       flow = Flow::Stop;
       return {};
     }
@@ -167,7 +167,7 @@ Flow ArchiveExtraction::Run(std::int32_t& extracted) {
   if (WritesToDisk()) {
     tree_.emplace(command_.baseFolder);
     if (!tree_->IsUsable()) {
-      return channel_.Message(ErrorValue::WriteError,
+      return channel_.Message(UnzipErrorValue::WriteError,
                               "The base folder \"" + tree_->Base() + "\" cannot be used" +
                                   SystemErrorText(platform::GetLastError()));
     }
@@ -208,23 +208,23 @@ Flow ArchiveExtraction::MakeFolder(const SelectedEntry& selected) {
     return Flow::Continue;
   }
   if (selected.path.verdict != shared::EntryPathVerdict::Safe) {
-    return channel_.Message(ErrorValue::UnsafeName, "Folder \"" + selected.name + "\" not created: " +
+    return channel_.Message(UnzipErrorValue::UnsafeName, "Folder \"" + selected.name + "\" not created: " +
                                                         std::string(shared::DescribeVerdict(selected.path.verdict)));
   }
   std::string path;
   const FolderOutcome outcome = tree_->PrepareFolder(selected.path.components, FolderCreation::CreateMissing, path);
   if (outcome == FolderOutcome::LinkOutsideBase) {
-    return channel_.Message(ErrorValue::UnsafeName,
+    return channel_.Message(UnzipErrorValue::UnsafeName,
                             "Folder \"" + selected.name + "\" not created: a link on its way leads out of the base folder");
   }
   if (outcome == FolderOutcome::Blocked) {
-    return channel_.Message(ErrorValue::WriteError, "Folder \"" + path + "\" cannot be created" +
+    return channel_.Message(UnzipErrorValue::WriteError, "Folder \"" + path + "\" cannot be created" +
                                                         SystemErrorText(platform::GetLastError()));
   }
   return Flow::Continue;
 }
 
-EntryOutcome ArchiveExtraction::Skip(const SelectedEntry& selected, SkipReason reason, ErrorValue error,
+EntryOutcome ArchiveExtraction::Skip(const SelectedEntry& selected, UnzipSkipReason reason, UnzipErrorValue error,
                                      const std::string& why) {
   if (!why.empty() && channel_.Message(error, selected.name + ": " + why) == Flow::Stop) {
     return EntryOutcome::Stop;
@@ -243,15 +243,15 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
           Flow::Stop) {
     return EntryOutcome::Stop;
   }
-  if (const std::optional<SkipReason> reason = UnsupportedReason(header)) {
-    const std::string why = *reason == SkipReason::UnsupportedMethod
+  if (const std::optional<UnzipSkipReason> reason = UnsupportedReason(header)) {
+    const std::string why = *reason == UnzipSkipReason::UnsupportedMethod
                                 ? "compression method " + std::to_string(header.method) + " is not supported"
                                 : std::string("the entry uses a zip feature this engine does not read");
-    return Skip(selected, *reason, ErrorValue::Unsupported, why);
+    return Skip(selected, *reason, UnzipErrorValue::Unsupported, why);
   }
   if (WritesToDisk()) {
     if (selected.path.verdict != shared::EntryPathVerdict::Safe) {
-      return Skip(selected, SkipReason::UnsafeName, ErrorValue::UnsafeName,
+      return Skip(selected, UnzipSkipReason::UnsafeName, UnzipErrorValue::UnsafeName,
                   "not extracted: " + std::string(shared::DescribeVerdict(selected.path.verdict)));
     }
     const std::vector<std::string>& components = selected.path.components;
@@ -260,11 +260,11 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
                                                       : std::span<const std::string>();
     const FolderOutcome outcome = tree_->PrepareFolder(folders, FolderCreation::CreateMissing, folder_);
     if (outcome == FolderOutcome::LinkOutsideBase) {
-      return Skip(selected, SkipReason::LinkOutsideBase, ErrorValue::UnsafeName,
+      return Skip(selected, UnzipSkipReason::LinkOutsideBase, UnzipErrorValue::UnsafeName,
                   "not extracted: a link on its way leads out of the base folder");
     }
     if (outcome == FolderOutcome::Blocked) {
-      return Skip(selected, SkipReason::WriteFailed, ErrorValue::WriteError,
+      return Skip(selected, UnzipSkipReason::WriteFailed, UnzipErrorValue::WriteError,
                   "folder \"" + folder_ + "\" cannot be created" + SystemErrorText(platform::GetLastError()));
     }
     destination_ = JoinFolderAndName(folder_, components.back());
@@ -273,7 +273,7 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
         PlanReplacement(existing_, header.dosDateTime, command_.replacement, command_.existingFiles);
     if (plan.verdict == ReplacementVerdict::Skip) {
       const std::string why = existing_.isFolder ? "a folder of that name is in the way" : std::string();
-      return Skip(selected, plan.reason, existing_.isFolder ? ErrorValue::WriteError : ErrorValue::None, why);
+      return Skip(selected, plan.reason, existing_.isFolder ? UnzipErrorValue::WriteError : UnzipErrorValue::None, why);
     }
     if (plan.verdict == ReplacementVerdict::AskCaller) {
       bool replace = plan.defaultAnswer;
@@ -281,13 +281,13 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
         return EntryOutcome::Stop;
       }
       if (!replace) {
-        return Skip(selected, SkipReason::NotOverwritten, ErrorValue::None, {});
+        return Skip(selected, UnzipSkipReason::NotOverwritten, UnzipErrorValue::None, {});
       }
     }
   }
   const std::optional<EntryData> data = LocateEntryData(archive_, directory_, entry);
   if (!data) {
-    return Skip(selected, SkipReason::DataError, ErrorValue::FormatError, "its local header is damaged");
+    return Skip(selected, UnzipSkipReason::DataError, UnzipErrorValue::FormatError, "its local header is damaged");
   }
   EntryOutcome outcome = OpenAndDecode(selected, *data, PasswordAttempt::First);
   while (outcome == EntryOutcome::PasswordSuspect) {
@@ -305,7 +305,7 @@ EntryOutcome ArchiveExtraction::OpenAndDecode(const SelectedEntry& selected, con
   if ((header.flags & zf::general_flag::Encrypted) != 0) {
     std::array<std::byte, shared::EncryptionHeaderSize> encryptionHeader{};
     if (storedSize < encryptionHeader.size() || !source.Read(encryptionHeader)) {
-      return Skip(selected, SkipReason::DataError, ErrorValue::FormatError, "its encryption header is missing");
+      return Skip(selected, UnzipSkipReason::DataError, UnzipErrorValue::FormatError, "its encryption header is missing");
     }
     storedSize -= static_cast<std::uint32_t>(encryptionHeader.size());
     const std::uint8_t checkByte =
@@ -319,9 +319,9 @@ EntryOutcome ArchiveExtraction::OpenAndDecode(const SelectedEntry& selected, con
       case PasswordResult::Stopped:
         return EntryOutcome::Stop;
       case PasswordResult::Missing:
-        return Skip(selected, SkipReason::PasswordMissing, ErrorValue::PasswordError, "encrypted, and no password given");
+        return Skip(selected, UnzipSkipReason::PasswordMissing, UnzipErrorValue::PasswordError, "encrypted, and no password given");
       case PasswordResult::Wrong:
-        return Skip(selected, SkipReason::PasswordWrong, ErrorValue::PasswordError, "wrong password");
+        return Skip(selected, UnzipSkipReason::PasswordWrong, UnzipErrorValue::PasswordError, "wrong password");
     }
   }
   if (command_.mode == OperationMode::TestOnly) {
@@ -356,21 +356,21 @@ EntryOutcome ArchiveExtraction::Decode(const SelectedEntry& selected, OutputSink
       if (decision == CrcDecision::Keep && command_.mode == OperationMode::Extract) {
         return EntryOutcome::Extracted;
       }
-      return Skip(selected, SkipReason::CrcError, ErrorValue::CrcError, "CRC error");
+      return Skip(selected, UnzipSkipReason::CrcError, UnzipErrorValue::CrcError, "CRC error");
     }
     case DecodeOutcome::DataError:
-      return Skip(selected, SkipReason::DataError, ErrorValue::FormatError, "the compressed data is damaged");
+      return Skip(selected, UnzipSkipReason::DataError, UnzipErrorValue::FormatError, "the compressed data is damaged");
     case DecodeOutcome::SizeMismatch:
-      return Skip(selected, SkipReason::DataError, ErrorValue::FormatError,
+      return Skip(selected, UnzipSkipReason::DataError, UnzipErrorValue::FormatError,
                   "the data does not decode to the size the archive gives");
     case DecodeOutcome::ReadError:
-      return Skip(selected, SkipReason::DataError, ErrorValue::ArchiveUnreadable,
+      return Skip(selected, UnzipSkipReason::DataError, UnzipErrorValue::ArchiveUnreadable,
                   "the archive cannot be read" + SystemErrorText(platform::GetLastError()));
     case DecodeOutcome::WriteError:
-      return Skip(selected, SkipReason::WriteFailed, ErrorValue::WriteError,
+      return Skip(selected, UnzipSkipReason::WriteFailed, UnzipErrorValue::WriteError,
                   "writing failed" + SystemErrorText(platform::GetLastError()));
     case DecodeOutcome::OutOfMemory:
-      return Skip(selected, SkipReason::DataError, ErrorValue::OutOfMemory, "not enough memory to decode it");
+      return Skip(selected, UnzipSkipReason::DataError, UnzipErrorValue::OutOfMemory, "not enough memory to decode it");
   }
   return EntryOutcome::Skipped;
 }
@@ -384,7 +384,7 @@ EntryOutcome ArchiveExtraction::ToMemory(const SelectedEntry& selected, StoredBy
     return EntryOutcome::Stop;
   }
   if (address == nullptr && size > 0) {
-    return Skip(selected, SkipReason::NoOutputMemory, ErrorValue::OutOfMemory, "no memory was given for it");
+    return Skip(selected, UnzipSkipReason::NoOutputMemory, UnzipErrorValue::OutOfMemory, "no memory was given for it");
   }
   MemorySink sink(std::span(static_cast<std::byte*>(address), address == nullptr ? 0 : size));
   return Decode(selected, sink, source, cipher, storedSize);
@@ -396,7 +396,7 @@ EntryOutcome ArchiveExtraction::ToDisk(const SelectedEntry& selected, StoredByte
   const auto seed = static_cast<std::uint32_t>(platform::GetUnixTime()) ^ (entry.index * 2654435761u);
   const std::unique_ptr<SafeFileOutput> output = SafeFileOutput::Create(folder_, destination_, seed);
   if (!output) {
-    return Skip(selected, SkipReason::WriteFailed, ErrorValue::WriteError,
+    return Skip(selected, UnzipSkipReason::WriteFailed, UnzipErrorValue::WriteError,
                 "no file can be created in \"" + folder_ + "\"" + SystemErrorText(platform::GetLastError()));
   }
   const EntryOutcome outcome = Decode(selected, *output, source, cipher, storedSize);
@@ -413,7 +413,7 @@ EntryOutcome ArchiveExtraction::ToDisk(const SelectedEntry& selected, StoredByte
     if (clearedReadOnly) {
       static_cast<void>(platform::SetFileAttributes(destination_, existing_.attributes));
     }
-    return Skip(selected, SkipReason::WriteFailed, ErrorValue::WriteError,
+    return Skip(selected, UnzipSkipReason::WriteFailed, UnzipErrorValue::WriteError,
                 "the file cannot be moved into place" + SystemErrorText(cause));
   }
   if (const std::uint32_t attributes = AttributesOf(entry.header); attributes != 0) {
@@ -421,7 +421,7 @@ EntryOutcome ArchiveExtraction::ToDisk(const SelectedEntry& selected, StoredByte
     static_cast<void>(platform::SetFileAttributes(destination_, attributes | platform::file_attribute::Archive));
   }
   if (command_.verbosity == Verbosity::Verbose &&
-      channel_.Message(ErrorValue::None, "Extracted " + selected.name + " to " + destination_) == Flow::Stop) {
+      channel_.Message(UnzipErrorValue::None, "Extracted " + selected.name + " to " + destination_) == Flow::Stop) {
     return EntryOutcome::Stop;
   }
   return EntryOutcome::Extracted;
@@ -433,7 +433,7 @@ std::int32_t ExtractFromArchive(const UnzipCommand& command, CallbackChannel& ch
   const std::optional<ArchiveFile> archive = ArchiveFile::Open(command.archivePath);
   if (!archive) {
     const platform::Win32Error cause = platform::GetLastError();
-    if (channel.Message(ErrorValue::ArchiveUnreadable,
+    if (channel.Message(UnzipErrorValue::ArchiveUnreadable,
                         "The archive \"" + command.archivePath + "\" cannot be opened" + SystemErrorText(cause)) ==
         Flow::Continue) {
       static_cast<void>(channel.BatchEnd());
@@ -444,8 +444,8 @@ std::int32_t ExtractFromArchive(const UnzipCommand& command, CallbackChannel& ch
   const std::optional<CentralDirectory> directory = ReadCentralDirectory(*archive, problem);
   if (!directory) {
     if (channel.Message(problem == DirectoryProblem::Zip64 || problem == DirectoryProblem::Spanned
-                            ? ErrorValue::Unsupported
-                            : ErrorValue::FormatError,
+                            ? UnzipErrorValue::Unsupported
+                            : UnzipErrorValue::FormatError,
                         "The archive \"" + command.archivePath + "\" cannot be read: " +
                             std::string(DescribeDirectoryProblem(problem))) == Flow::Continue) {
       static_cast<void>(channel.BatchEnd());

@@ -7,12 +7,6 @@ namespace engines::unzip {
 
 namespace {
 
-constexpr std::int32_t KeepAnswer = 1;
-constexpr std::int32_t PasswordGiven = 1;
-constexpr std::int32_t NoMemoryAnswer = 1;
-constexpr std::uint32_t OlderFileBit = 1u << 16;
-constexpr std::uint32_t EntryIndexMask = 0xFFFF;
-
 std::intptr_t ClampToValue(std::uint64_t value) {
   return static_cast<std::intptr_t>(std::min<std::uint64_t>(value, std::numeric_limits<std::intptr_t>::max()));
 }
@@ -42,11 +36,11 @@ Flow CallbackChannel::BatchEnd() {
   return sender_.Send(EngineAction::BatchEnd, 0, 0, {});
 }
 
-Flow CallbackChannel::Message(ErrorValue error, std::string_view text) {
+Flow CallbackChannel::Message(UnzipErrorValue error, std::string_view text) {
   return sender_.Send(EngineAction::Message, static_cast<std::int32_t>(error), 0, text);
 }
 
-Flow CallbackChannel::Skipped(std::string_view name, SkipReason reason, ErrorValue error) {
+Flow CallbackChannel::Skipped(std::string_view name, UnzipSkipReason reason, UnzipErrorValue error) {
   return sender_.Send(EngineAction::FileSkipped, static_cast<std::int32_t>(error), static_cast<std::intptr_t>(reason), name);
 }
 
@@ -66,7 +60,7 @@ Flow CallbackChannel::AskPassword(std::string_view name, std::uint32_t requestsL
   }
   const EngineCallbackRecord& record = sender_.Record();
   answer.stopAsking = record.Action == EngineAction::None;
-  answer.given = record.Value1 == PasswordGiven;
+  answer.given = record.Value1 == password_request::Given;
   if (answer.given) {
     answer.password = sender_.TextAt(0, MaximumPasswordLength);
   }
@@ -78,8 +72,8 @@ Flow CallbackChannel::ReportCrcError(std::string_view name, std::uint32_t found,
                                      CrcDecision& decision) {
   decision = CrcDecision::Drop;
   const Flow flow = sender_.Send(EngineAction::CrcError, static_cast<std::int32_t>(found), static_cast<std::intptr_t>(expected), name);
-  // 0 means drop and 2 means nobody handled it: only an explicit 1 keeps the file.
-  if (sender_.HasCallback() && sender_.Record().Value1 == KeepAnswer) {
+  // Drop and NobodyAsked both drop it: only an explicit Keep keeps the file.
+  if (sender_.HasCallback() && sender_.Record().Value1 == crc_error::Keep) {
     decision = CrcDecision::Keep;
   }
   return flow;
@@ -87,9 +81,11 @@ Flow CallbackChannel::ReportCrcError(std::string_view name, std::uint32_t found,
 
 Flow CallbackChannel::AskOverwrite(std::string_view name, bool existingIsOlder, std::uint32_t entryIndex,
                                    bool& replace) {
-  const std::uint32_t value1 = (existingIsOlder ? OlderFileBit : 0) | (entryIndex & EntryIndexMask);
-  const Flow flow = sender_.Send(EngineAction::OverwriteQuestion, static_cast<std::int32_t>(value1), replace ? 1 : 0, name);
-  replace = sender_.Record().Value2 != 0;
+  const std::uint32_t value1 = (existingIsOlder ? overwrite_question::OlderFileBit : 0) |
+                               (entryIndex & overwrite_question::DirectoryIndexMask);
+  const std::int32_t defaultAnswer = replace ? overwrite_question::Replace : overwrite_question::Keep;
+  const Flow flow = sender_.Send(EngineAction::OverwriteQuestion, static_cast<std::int32_t>(value1), defaultAnswer, name);
+  replace = sender_.Record().Value2 != overwrite_question::Keep;
   return flow;
 }
 
@@ -102,7 +98,7 @@ Flow CallbackChannel::RequestOutputMemory(std::uint32_t size, void* fallback, st
     address = fallback != nullptr && fallbackSize >= size ? fallback : nullptr;
     return flow;
   }
-  if (sender_.Record().Value1 == NoMemoryAnswer || sender_.Record().Value2 == 0) {
+  if (sender_.Record().Value1 == output_memory_request::NotAvailable || sender_.Record().Value2 == 0) {
     return flow;
   }
   address = reinterpret_cast<void*>(sender_.Record().Value2);

@@ -12,7 +12,7 @@
 
 #include "engines/engine_records.h"
 #include "engines/shared/callback_sender.h"
-#include "engines/unzip/report_codes.h"
+#include "engines/engine_protocol.h"
 
 namespace engines::unzip {
 
@@ -36,8 +36,8 @@ class CallbackChannel {
   [[nodiscard]] Flow NewFile(std::string_view name, std::uint32_t size);
   [[nodiscard]] Flow BytesDone(std::uint32_t bytes);
   [[nodiscard]] Flow BatchEnd();
-  [[nodiscard]] Flow Message(ErrorValue error, std::string_view text);
-  [[nodiscard]] Flow Skipped(std::string_view name, SkipReason reason, ErrorValue error);
+  [[nodiscard]] Flow Message(UnzipErrorValue error, std::string_view text);
+  [[nodiscard]] Flow Skipped(std::string_view name, UnzipSkipReason reason, UnzipErrorValue error);
   [[nodiscard]] Flow FileComment(std::string_view name, std::string_view comment);
 
   // Value 2 carries the number of requests left, this one included.

@@ -26,8 +26,8 @@ std::string_view Describe(DecodeOutcome outcome) {
   }
 }
 
-ErrorValue ErrorOf(DecodeOutcome outcome) {
-  return outcome == DecodeOutcome::OutOfMemory ? ErrorValue::OutOfMemory : ErrorValue::FormatError;
+UnzipErrorValue ErrorOf(DecodeOutcome outcome) {
+  return outcome == DecodeOutcome::OutOfMemory ? UnzipErrorValue::OutOfMemory : UnzipErrorValue::FormatError;
 }
 
 // Runs the batch between its count and its end; 1 when the output is complete.
@@ -36,11 +36,11 @@ std::int32_t DecodeInto(const UnzipCommand& command, CallbackChannel& channel, F
   const std::uint32_t size = command.memoryOutput->size;
   const std::optional<shared::MemoryStreamHeader> header = shared::ParseMemoryStreamHeader(input);
   if (!header) {
-    flow = channel.Message(ErrorValue::FormatError, "Memory input: shorter than its 6-byte header");
+    flow = channel.Message(UnzipErrorValue::FormatError, "Memory input: shorter than its 6-byte header");
     return 0;
   }
   if (header->method != zf::compression_method::Stored && header->method != zf::compression_method::Deflated) {
-    flow = channel.Message(ErrorValue::Unsupported,
+    flow = channel.Message(UnzipErrorValue::Unsupported,
                            "Memory input: compression method " + std::to_string(header->method) + " is not supported");
     return 0;
   }
@@ -52,7 +52,7 @@ std::int32_t DecodeInto(const UnzipCommand& command, CallbackChannel& channel, F
     return 0;
   }
   if (address == nullptr && size > 0) {
-    flow = channel.Message(ErrorValue::OutOfMemory, "Memory input: no memory was given for the output");
+    flow = channel.Message(UnzipErrorValue::OutOfMemory, "Memory input: no memory was given for the output");
     return 0;
   }
   const std::span<const std::byte> data = input.subspan(shared::MemoryStreamHeaderSize);

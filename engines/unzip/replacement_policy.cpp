@@ -36,13 +36,13 @@ ReplacementPlan PlanReplacement(const ExistingFile& existing, std::uint32_t entr
   if (!existing.exists) {
     if (rule == ReplacementRule::Freshen) {
       plan.verdict = ReplacementVerdict::Skip;
-      plan.reason = SkipReason::NotPresent;
+      plan.reason = UnzipSkipReason::NotPresent;
     }
     return plan;
   }
   if (existing.isFolder) {
     plan.verdict = ReplacementVerdict::Skip;
-    plan.reason = SkipReason::WriteFailed;
+    plan.reason = UnzipSkipReason::WriteFailed;
     return plan;
   }
   // The date sits in the high half, so the numbers order as the moments do.
@@ -50,7 +50,7 @@ ReplacementPlan PlanReplacement(const ExistingFile& existing, std::uint32_t entr
   if (rule != ReplacementRule::Always) {
     if (!plan.existingIsOlder) {
       plan.verdict = ReplacementVerdict::Skip;
-      plan.reason = SkipReason::ExistingNotOlder;
+      plan.reason = UnzipSkipReason::ExistingNotOlder;
       return plan;
     }
     plan.verdict = ReplacementVerdict::AskCaller;

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "engines/unzip/command.h"
-#include "engines/unzip/report_codes.h"
+#include "engines/engine_protocol.h"
 
 namespace engines::unzip {
 
@@ -37,7 +37,7 @@ struct ReplacementPlan {
   ReplacementVerdict verdict = ReplacementVerdict::WriteNew;
   bool defaultAnswer = false;    // for AskCaller
   bool existingIsOlder = false;  // for AskCaller
-  SkipReason reason = SkipReason::NotOverwritten;  // for Skip
+  UnzipSkipReason reason = UnzipSkipReason::NotOverwritten;  // for Skip
 };
 
 [[nodiscard]] ReplacementPlan PlanReplacement(const ExistingFile& existing, std::uint32_t entryDosDateTime,

@@ -19,7 +19,7 @@ std::int32_t Execute(UnzipCommandRecord& record) {
     std::string problem;
     const std::optional<UnzipCommand> command = ReadCommandRecord(record, problem);
     if (!command) {
-      static_cast<void>(channel.Message(ErrorValue::BadCommand, "Unzip command refused: " + problem));
+      static_cast<void>(channel.Message(UnzipErrorValue::BadCommand, "Unzip command refused: " + problem));
       return 0;
     }
     if (command->memoryInput) {
@@ -27,7 +27,7 @@ std::int32_t Execute(UnzipCommandRecord& record) {
     }
     return ExtractFromArchive(*command, channel);
   } catch (const std::bad_alloc&) {
-    static_cast<void>(channel.Message(ErrorValue::OutOfMemory, "Unzip command stopped: out of memory"));
+    static_cast<void>(channel.Message(UnzipErrorValue::OutOfMemory, "Unzip command stopped: out of memory"));
   }
   return 0;
 }

@@ -33,9 +33,9 @@ std::string DescribeAdded(const std::string& name, const CentralEntry& written) 
   return "adding: " + name + (deflated ? " (deflated " : " (stored ") + std::to_string(saved) + "%)";
 }
 
-ErrorValue ErrorOf(ArchiveProblem problem) {
-  return problem == ArchiveProblem::Spanned || problem == ArchiveProblem::Zip64 ? ErrorValue::ArchiveUnsupported
-                                                                                : ErrorValue::ArchiveUnreadable;
+ZipErrorValue ErrorOf(ArchiveProblem problem) {
+  return problem == ArchiveProblem::Spanned || problem == ArchiveProblem::Zip64 ? ZipErrorValue::ArchiveUnsupported
+                                                                                : ZipErrorValue::ArchiveUnreadable;
 }
 
 std::vector<DataSource> DataSourcesOf(const std::vector<PlannedEntry>& entries) {
@@ -74,7 +74,7 @@ class Adder {
       return 0;
     }
     if (plan->entries.empty()) {
-      Report(plan->anythingSelected ? ErrorValue::None : ErrorValue::NothingMatched,
+      Report(plan->anythingSelected ? ZipErrorValue::None : ZipErrorValue::NothingMatched,
              plan->anythingSelected ? "Nothing to add: the archive is up to date" : "Nothing to add: no file matches");
       return 0;
     }
@@ -83,7 +83,7 @@ class Adder {
 
  private:
   // The command ends after every report but the last one of moving; a stop answer changes nothing.
-  void Report(ErrorValue error, const std::string& text) { static_cast<void>(channel_.Message(error, text)); }
+  void Report(ZipErrorValue error, const std::string& text) { static_cast<void>(channel_.Message(error, text)); }
 
   std::int32_t Write(AddPlan& plan) {
     const std::uint64_t total = std::accumulate(plan.entries.begin(), plan.entries.end(), std::uint64_t{0},
@@ -94,7 +94,7 @@ class Adder {
     }
     std::optional<ArchiveOutput> output = ArchiveOutput::Create(command_.archivePath, command_.tempFolder);
     if (!output) {
-      Report(ErrorValue::WriteError, "Cannot create a temporary file for " + command_.archivePath);
+      Report(ZipErrorValue::WriteError, "Cannot create a temporary file for " + command_.archivePath);
       return 0;
     }
     std::vector<CentralEntry> directory;
@@ -112,7 +112,7 @@ class Adder {
 
   bool CopyOldEntries(const AddPlan& plan, ArchiveOutput& output, std::vector<CentralEntry>& directory) {
     if (!CopyPrefix(*archive_, output)) {
-      Report(ErrorValue::ArchiveUnreadable, "Cannot read " + command_.archivePath);
+      Report(ZipErrorValue::ArchiveUnreadable, "Cannot read " + command_.archivePath);
       return false;
     }
     const std::vector<ExistingEntry>& entries = archive_->Entries();
@@ -122,7 +122,7 @@ class Adder {
       }
       std::optional<CentralEntry> copied = CopyEntry(*archive_, entries[index], output);
       if (!copied) {
-        Report(ErrorValue::ArchiveUnreadable, "Cannot copy " + entries[index].name + " from " + command_.archivePath);
+        Report(ZipErrorValue::ArchiveUnreadable, "Cannot copy " + entries[index].name + " from " + command_.archivePath);
         return false;
       }
       directory.push_back(std::move(*copied));
@@ -149,7 +149,7 @@ class Adder {
           ++added;
           written_.push_back(&entry);
           if (command_.verbosity == Verbosity::Verbose &&
-              channel_.Message(ErrorValue::None, DescribeAdded(entry.displayName, directory.back())) == Flow::Stop) {
+              channel_.Message(ZipErrorValue::None, DescribeAdded(entry.displayName, directory.back())) == Flow::Stop) {
             return 0;
           }
           break;
@@ -158,7 +158,7 @@ class Adder {
         case EntryOutcome::Stopped:
           return 0;
         case EntryOutcome::Failed:
-          Report(ErrorValue::TooLarge, "The archive would pass 4 GiB, which needs Zip64");
+          Report(ZipErrorValue::TooLarge, "The archive would pass 4 GiB, which needs Zip64");
           return 0;
       }
     }
@@ -169,7 +169,7 @@ class Adder {
     const std::string comment = command_.archiveComment ? *command_.archiveComment
                                                         : (archive_ ? archive_->Comment() : std::string());
     if (WriteCentralDirectory(output, directory, comment) == DirectoryOutcome::TooLarge) {
-      Report(ErrorValue::TooLarge, "The archive would pass the limits of a zip archive without Zip64");
+      Report(ZipErrorValue::TooLarge, "The archive would pass the limits of a zip archive without Zip64");
       return false;
     }
     std::optional<std::uint32_t> date;
@@ -179,7 +179,7 @@ class Adder {
     // The old archive must be closed before it can be replaced.
     archive_.reset();
     if (!output.Commit(command_.oldArchive, date)) {
-      Report(ErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
+      Report(ZipErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
                                          std::to_string(output.Error()) + "); it is left as it was");
       return false;
     }
@@ -208,7 +208,7 @@ class Adder {
       if (entry->origin == EntryOrigin::DiskFolder) {
         folders.push_back(entry->diskPath);
       } else if (entry->origin == EntryOrigin::DiskFile && !platform::DeleteFile(entry->diskPath)) {
-        Report(ErrorValue::SourceNotRemoved, "Cannot remove " + entry->diskPath + " after adding it");
+        Report(ZipErrorValue::SourceNotRemoved, "Cannot remove " + entry->diskPath + " after adding it");
       }
     }
     // Deepest first, so that a folder is empty when its turn comes; one that is

@@ -45,7 +45,7 @@ class Planner {
   Flow PlanFiles() {
     const Selection selection = SelectFiles(command_, command_.archivePath);
     for (const std::string& unmatched : selection.unmatched) {
-      if (channel_.Message(ErrorValue::None, "Nothing matches " + unmatched) == Flow::Stop) {
+      if (channel_.Message(ZipErrorValue::None, "Nothing matches " + unmatched) == Flow::Stop) {
         return Flow::Stop;
       }
     }
@@ -67,7 +67,7 @@ class Planner {
 
   Flow PlanMemoryEntry() {
     if (command_.specifications.empty()) {
-      return channel_.Message(ErrorValue::BadCommand, "No name was given for the entry from memory");
+      return channel_.Message(ZipErrorValue::BadCommand, "No name was given for the entry from memory");
     }
     plan_.anythingSelected = true;
     PlannedEntry entry;
@@ -120,11 +120,11 @@ class Planner {
       return Flow::Continue;
     }
     if (!safe) {
-      return channel_.Message(ErrorValue::NameRefused,
+      return channel_.Message(ZipErrorValue::NameRefused,
                               "Left out " + name + ": " + std::string(shared::DescribeVerdict(refusal)));
     }
     if (entry.size >= shared::zip_format::Zip64Marker) {
-      return channel_.Message(ErrorValue::TooLarge, "Left out " + *safe + ": 4 GiB or larger needs Zip64");
+      return channel_.Message(ZipErrorValue::TooLarge, "Left out " + *safe + ": 4 GiB or larger needs Zip64");
     }
     entry.displayName = *safe;
     entry.name = EncodeForArchive(*safe, command_.nameEncoding);
@@ -180,7 +180,7 @@ class Planner {
     }
     entry.password = *askedPassword_;
     if (!entry.password) {
-      return channel_.Message(ErrorValue::PasswordMissing,
+      return channel_.Message(ZipErrorValue::PasswordMissing,
                               "Left out " + entry.displayName + ": encryption was asked for without a password");
     }
     return Flow::Continue;

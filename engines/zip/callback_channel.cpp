@@ -7,8 +7,6 @@ namespace engines::zip {
 
 namespace {
 
-constexpr std::int32_t ChangedAnswer = 1;
-constexpr std::int32_t PasswordGiven = 1;
 // One password request per file: the component's repeat count means nothing here.
 constexpr std::intptr_t SingleRequest = 1;
 
@@ -41,13 +39,13 @@ Flow CallbackChannel::BatchEnd() {
   return sender_.Send(EngineAction::BatchEnd, 0, 0, {});
 }
 
-Flow CallbackChannel::Message(ErrorValue error, std::string_view text) {
+Flow CallbackChannel::Message(ZipErrorValue error, std::string_view text) {
   return sender_.Send(EngineAction::Message, static_cast<std::int32_t>(error), 0, text);
 }
 
 Flow CallbackChannel::AskNewName(std::string& name) {
-  const Flow flow = sender_.Send(EngineAction::NewName, 0, 0, name);
-  if (sender_.HasCallback() && sender_.Record().Value1 == ChangedAnswer) {
+  const Flow flow = sender_.Send(EngineAction::NewName, new_name::Unchanged, 0, name);
+  if (sender_.HasCallback() && sender_.Record().Value1 == new_name::Changed) {
     name = sender_.TextAt(0, EngineCallbackMaximumAnswer);
   }
   return flow;
@@ -58,8 +56,9 @@ Flow CallbackChannel::AskFileComment(std::string_view name, std::string& comment
   sender_.SetText(comment, EngineCallbackCommentOffset, commentRoom);
   // Send rewrites the start of the text area only up to the name's terminating zero.
   const std::string shortName(name.substr(0, EngineCallbackCommentOffset - 1));
-  const Flow flow = sender_.Send(EngineAction::FileComment, 0, static_cast<std::intptr_t>(comment.size()), shortName);
-  if (sender_.HasCallback() && sender_.Record().Value1 == ChangedAnswer) {
+  const Flow flow =
+      sender_.Send(EngineAction::FileComment, file_comment::Unchanged, static_cast<std::intptr_t>(comment.size()), shortName);
+  if (sender_.HasCallback() && sender_.Record().Value1 == file_comment::Changed) {
     comment = sender_.TextAt(0, EngineCallbackMaximumComment);
   }
   return flow;
@@ -67,8 +66,9 @@ Flow CallbackChannel::AskFileComment(std::string_view name, std::string& comment
 
 Flow CallbackChannel::AskPassword(std::string_view name, std::optional<std::string>& password) {
   password.reset();
-  const Flow flow = sender_.Send(EngineAction::PasswordRequest, 0, SingleRequest, name);
-  if (sender_.HasCallback() && sender_.Record().Value1 == PasswordGiven) {
+  // The password is for files about to be encrypted: the caller asks for it twice.
+  const Flow flow = sender_.Send(EngineAction::PasswordRequest, password_request::NewPasswordBit, SingleRequest, name);
+  if (sender_.HasCallback() && sender_.Record().Value1 == password_request::Given) {
     std::string given = sender_.TextAt(0, MaximumPasswordLength);
     if (!given.empty()) {
       password = std::move(given);

@@ -14,7 +14,7 @@
 
 #include "engines/engine_records.h"
 #include "engines/shared/callback_sender.h"
-#include "engines/zip/report_codes.h"
+#include "engines/engine_protocol.h"
 
 namespace engines::zip {
 
@@ -30,7 +30,7 @@ class CallbackChannel {
   // `bytes` done since the last report of the current file.
   [[nodiscard]] Flow BytesDone(std::uint64_t bytes);
   [[nodiscard]] Flow BatchEnd();
-  [[nodiscard]] Flow Message(ErrorValue error, std::string_view text);
+  [[nodiscard]] Flow Message(ZipErrorValue error, std::string_view text);
 
   // Offers `name` for renaming; it is replaced when the caller changed it.
   [[nodiscard]] Flow AskNewName(std::string& name);

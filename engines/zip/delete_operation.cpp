@@ -47,8 +47,8 @@ class Deleter {
     ArchiveProblem problem = ArchiveProblem::None;
     std::optional<ExistingArchive> opened = ExistingArchive::Open(command_.archivePath, problem);
     if (!opened) {
-      Report(problem == ArchiveProblem::Spanned || problem == ArchiveProblem::Zip64 ? ErrorValue::ArchiveUnsupported
-                                                                                       : ErrorValue::ArchiveUnreadable,
+      Report(problem == ArchiveProblem::Spanned || problem == ArchiveProblem::Zip64 ? ZipErrorValue::ArchiveUnsupported
+                                                                                       : ZipErrorValue::ArchiveUnreadable,
              "Cannot delete from " + command_.archivePath + ": " + std::string(DescribeArchiveProblem(problem)));
       return 0;
     }
@@ -56,7 +56,7 @@ class Deleter {
     const std::vector<bool> removed = Select();
     const auto count = static_cast<std::int32_t>(std::count(removed.begin(), removed.end(), true));
     if (count == 0) {
-      Report(ErrorValue::NothingMatched, "Nothing to delete: no entry of " + command_.archivePath + " matches");
+      Report(ZipErrorValue::NothingMatched, "Nothing to delete: no entry of " + command_.archivePath + " matches");
       return 0;
     }
     if (channel_.FileCount(static_cast<std::uint32_t>(count)) == Flow::Stop) {
@@ -66,7 +66,7 @@ class Deleter {
   }
 
  private:
-  void Report(ErrorValue error, const std::string& text) { static_cast<void>(channel_.Message(error, text)); }
+  void Report(ZipErrorValue error, const std::string& text) { static_cast<void>(channel_.Message(error, text)); }
 
   std::vector<bool> Select() const {
     const std::vector<std::string> forms = SpecificationForms(command_);
@@ -82,11 +82,11 @@ class Deleter {
   bool Rewrite(const std::vector<bool>& removed) {
     std::optional<ArchiveOutput> output = ArchiveOutput::Create(command_.archivePath, command_.tempFolder);
     if (!output) {
-      Report(ErrorValue::WriteError, "Cannot create a temporary file for " + command_.archivePath);
+      Report(ZipErrorValue::WriteError, "Cannot create a temporary file for " + command_.archivePath);
       return false;
     }
     if (!CopyPrefix(*archive_, *output)) {
-      Report(ErrorValue::ArchiveUnreadable, "Cannot read " + command_.archivePath);
+      Report(ZipErrorValue::ArchiveUnreadable, "Cannot read " + command_.archivePath);
       return false;
     }
     std::vector<CentralEntry> directory;
@@ -97,21 +97,21 @@ class Deleter {
           return false;
         }
         if (command_.verbosity == Verbosity::Verbose &&
-            channel_.Message(ErrorValue::None, "deleting: " + entries[index].name) == Flow::Stop) {
+            channel_.Message(ZipErrorValue::None, "deleting: " + entries[index].name) == Flow::Stop) {
           return false;
         }
         continue;
       }
       std::optional<CentralEntry> copied = CopyEntry(*archive_, entries[index], *output);
       if (!copied) {
-        Report(ErrorValue::ArchiveUnreadable, "Cannot copy " + entries[index].name + " from " + command_.archivePath);
+        Report(ZipErrorValue::ArchiveUnreadable, "Cannot copy " + entries[index].name + " from " + command_.archivePath);
         return false;
       }
       directory.push_back(std::move(*copied));
     }
     const std::string comment = command_.archiveComment.value_or(archive_->Comment());
     if (WriteCentralDirectory(*output, directory, comment) == DirectoryOutcome::TooLarge) {
-      Report(ErrorValue::TooLarge, "The archive would pass the limits of a zip archive without Zip64");
+      Report(ZipErrorValue::TooLarge, "The archive would pass the limits of a zip archive without Zip64");
       return false;
     }
     std::optional<std::uint32_t> date;
@@ -120,7 +120,7 @@ class Deleter {
     }
     archive_.reset();
     if (!output->Commit(command_.oldArchive, date)) {
-      Report(ErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
+      Report(ZipErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
                                          std::to_string(output->Error()) + "); it is left as it was");
       return false;
     }

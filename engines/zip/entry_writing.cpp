@@ -170,7 +170,7 @@ void EntryWriter::DrainSource(std::unique_ptr<CompressionJob> job) {
   }
 }
 
-EntryOutcome EntryWriter::Skip(const PlannedEntry& entry, std::int64_t entryStart, ErrorValue error,
+EntryOutcome EntryWriter::Skip(const PlannedEntry& entry, std::int64_t entryStart, ZipErrorValue error,
                                std::string_view why) {
   output_.CutBackTo(entryStart);
   const Flow flow = channel_.Message(error, "Left out " + entry.displayName + ": " + std::string(why));
@@ -189,11 +189,11 @@ EntryOutcome EntryWriter::Write(const PlannedEntry& entry, std::vector<CentralEn
     return EntryOutcome::Failed;
   }
   if (job->readStatus != ReadStatus::Complete) {
-    return Skip(entry, output_.Position(), ErrorValue::SourceUnreadable, "the file cannot be opened or read");
+    return Skip(entry, output_.Position(), ZipErrorValue::SourceUnreadable, "the file cannot be opened or read");
   }
   if (job->outOfMemory) {
     DrainSource(std::move(job));
-    return Skip(entry, output_.Position(), ErrorValue::OutOfMemory, "not enough memory to compress it");
+    return Skip(entry, output_.Position(), ZipErrorValue::OutOfMemory, "not enough memory to compress it");
   }
   if (job->shape == JobShape::Whole) {
     return WriteWhole(entry, *job, directory);
@@ -247,11 +247,11 @@ EntryOutcome EntryWriter::WritePieces(const PlannedEntry& entry, std::unique_ptr
   std::uint32_t crc = 0;
   for (;;) {
     if (job->readStatus != ReadStatus::Complete) {
-      return Skip(entry, entryStart, ErrorValue::SourceUnreadable, "the file could not be read to its end");
+      return Skip(entry, entryStart, ZipErrorValue::SourceUnreadable, "the file could not be read to its end");
     }
     if (job->outOfMemory) {
       DrainSource(std::move(job));
-      return Skip(entry, entryStart, ErrorValue::OutOfMemory, "not enough memory to compress it");
+      return Skip(entry, entryStart, ZipErrorValue::OutOfMemory, "not enough memory to compress it");
     }
     std::vector<std::byte>& data = job->deflated ? job->output : job->input;
     crc = shared::CombineCrc32(crc, job->crc32, job->inputSize);
@@ -302,7 +302,7 @@ EntryOutcome EntryWriter::RewriteStored(const PlannedEntry& entry, std::uint32_t
   facts.compressedSize = facts.uncompressedSize + EncryptionOverhead(entry);
   std::optional<SourceRereading> source = SourceRereading::Open(entry);
   if (!source) {
-    return Skip(entry, entryStart, ErrorValue::SourceUnreadable, "the file cannot be opened again");
+    return Skip(entry, entryStart, ZipErrorValue::SourceUnreadable, "the file cannot be opened again");
   }
   WriteLocalHeader(output_, LocalHeaderFor(entry, facts), entry.name.bytes);
   std::optional<shared::TraditionalCipher> cipher = StartEncryption(entry, static_cast<std::uint8_t>(crc32 >> 24));
@@ -318,7 +318,7 @@ EntryOutcome EntryWriter::RewriteStored(const PlannedEntry& entry, std::uint32_t
     left -= data.size();
   }
   if (!readable || check.Value() != crc32) {
-    return Skip(entry, entryStart, ErrorValue::SourceUnreadable, "the file changed while it was being added");
+    return Skip(entry, entryStart, ZipErrorValue::SourceUnreadable, "the file changed while it was being added");
   }
   directory.push_back(CentralEntryFor(entry, facts, entryStart));
   return EntryOutcome::Written;

@@ -34,7 +34,7 @@ class EntryWriter {
                                          std::vector<CentralEntry>& directory);
   [[nodiscard]] EntryOutcome RewriteStored(const PlannedEntry& entry, std::uint32_t crc32,
                                            std::vector<CentralEntry>& directory);
-  [[nodiscard]] EntryOutcome Skip(const PlannedEntry& entry, std::int64_t entryStart, ErrorValue error,
+  [[nodiscard]] EntryOutcome Skip(const PlannedEntry& entry, std::int64_t entryStart, ZipErrorValue error,
                                   std::string_view why);
   void DrainSource(std::unique_ptr<CompressionJob> job);
   void WriteData(std::optional<shared::TraditionalCipher>& cipher, std::span<std::byte> data);

@@ -51,12 +51,12 @@ std::int32_t CompressMemory(const ZipCommand& command, CallbackChannel& channel,
   }
   const std::span<std::byte> output(static_cast<std::byte*>(command.memoryOutput.buffer), command.memoryOutput.size);
   if (output.size() < shared::MemoryStreamHeaderSize) {
-    static_cast<void>(channel.Message(ErrorValue::OutputTooSmall, "Memory output: no room for the 6-byte header"));
+    static_cast<void>(channel.Message(ZipErrorValue::OutputTooSmall, "Memory output: no room for the 6-byte header"));
     return 0;
   }
   const std::optional<Encoded> encoded = Encode(command, output.subspan(shared::MemoryStreamHeaderSize));
   if (!encoded) {
-    static_cast<void>(channel.Message(ErrorValue::OutputTooSmall, "Memory output: the buffer is too small"));
+    static_cast<void>(channel.Message(ZipErrorValue::OutputTooSmall, "Memory output: the buffer is too small"));
     return 0;
   }
   shared::WriteMemoryStreamHeader(output, {encoded->method, shared::UpdateCrc32(0, command.memoryInput)});

@@ -37,12 +37,12 @@ std::int32_t Execute(ZipCommandRecord& record) {
     std::string problem;
     const std::optional<ZipCommand> command = ReadCommandRecord(record, problem);
     if (!command) {
-      static_cast<void>(channel.Message(ErrorValue::BadCommand, "Zip command refused: " + problem));
+      static_cast<void>(channel.Message(ZipErrorValue::BadCommand, "Zip command refused: " + problem));
       return 0;
     }
     return Run(record, *command, channel);
   } catch (const std::bad_alloc&) {
-    static_cast<void>(channel.Message(ErrorValue::OutOfMemory, "Zip command stopped: out of memory"));
+    static_cast<void>(channel.Message(ZipErrorValue::OutOfMemory, "Zip command stopped: out of memory"));
   }
   return 0;
 }

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/temp_and_environment.h"
@@ -49,6 +51,19 @@ TEST_F(ExtractCommandLine, MissingArchiveFailsWithInputFileMissing) {
   EXPECT_EQ(Run({"extract", missing, "-d", platform::GetTempPath()}), ExitCode::OperationFailed);
   EXPECT_EQ(err.str(), "zipbuilder: Input file does not exist (11001)\n");
   EXPECT_EQ(out.str(), "");
+}
+
+TEST(SkipReasonTexts, EveryKnownReasonHasATextOfItsOwnAndANewerReasonTheFallback) {
+  using zipbuilder::UnZipSkipTypes;
+  std::set<std::string_view> texts;
+  for (int value = 0; value <= static_cast<int>(UnZipSkipTypes::skNoOutputMemory); ++value) {
+    const std::string_view text = SkipReasonText(static_cast<UnZipSkipTypes>(value));
+    EXPECT_NE(text, "skipped") << value;
+    texts.insert(text);
+  }
+  EXPECT_EQ(texts.size(), 13u) << "two reasons share a text";
+  EXPECT_EQ(SkipReasonText(static_cast<UnZipSkipTypes>(13)), "skipped");
+  EXPECT_EQ(SkipReasonText(static_cast<UnZipSkipTypes>(255)), "skipped");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // the archive exactly as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -131,6 +132,54 @@ TEST_F(EndToEndAdd, DeleteRemovesTheSelectedEntryOnly) {
   EXPECT_EQ(component.DirEntries().size(), 2u);
   files.erase("src/readme.txt");
   EXPECT_EQ(ExtractAll("after"), files);
+}
+
+// Encrypting without a Password: the engine asks for a new password, so the
+// component shows the add prompt (enter, then confirm; no Cancel all).
+class EncryptedAddWithoutPassword : public EndToEndAdd {
+ protected:
+  EncryptedAddWithoutPassword() {
+    component.SetUnattended(false);
+    component.SetAddOptions({AddOptsEnum::AddDirNames, AddOptsEnum::AddRecurseDirs, AddOptsEnum::AddEncrypt});
+  }
+
+  void TypeTwice(const std::string& first, const std::string& second) {
+    toolkit.QueuePasswordDialogAnswer({DialogAnswer::Ok, first});
+    toolkit.QueuePasswordDialogAnswer({DialogAnswer::Ok, second});
+  }
+
+  void ExpectTheAddPrompt() const {
+    const std::vector<PasswordDialogRequest>& dialogs = toolkit.PasswordDialogsShown();
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].Prompt, "Enter Password ");
+    EXPECT_EQ(dialogs[1].Prompt, "Confirm Password ");
+    const TPasswordButtonSet okCancel{TPasswordButton::pbOk, TPasswordButton::pbCancel};
+    EXPECT_EQ(dialogs[0].Buttons, okCancel);
+    EXPECT_EQ(dialogs[1].Buttons, okCancel);
+  }
+};
+
+TEST_F(EncryptedAddWithoutPassword, AsksTwiceAndEncryptsWithTheConfirmedPassword) {
+  TypeTwice("Secret1", "Secret1");
+  AddSources();
+
+  ExpectTheAddPrompt();
+  EXPECT_EQ(component.ProcessedCount(), SourceEntries) << testing::PrintToString(messages);
+  component.SetUnattended(true);
+  EXPECT_EQ(ExtractAll("without"), (std::map<std::string, std::string>{})) << "the entries are encrypted";
+  component.SetPassword("Secret1");
+  EXPECT_EQ(ExtractAll("with"), files);
+}
+
+TEST_F(EncryptedAddWithoutPassword, AConfirmationThatDiffersIsReportedAndNothingIsAdded) {
+  TypeTwice("Secret1", "secret1");
+  AddSources();
+
+  ExpectTheAddPrompt();
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), "0 Error - passwords do NOT match\nPassword ignored"), 1)
+      << testing::PrintToString(messages);
+  EXPECT_EQ(ListedNames(), std::vector<std::string>{}) << "no file is added unencrypted";
+  EXPECT_EQ(component.EngineErrCode(), 8) << "the engine's PasswordMissing";
 }
 
 TEST_F(EndToEndAdd, AStreamBecomesAnEntryAndCompressedMemoryInflatesBack) {

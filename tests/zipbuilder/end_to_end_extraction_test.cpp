@@ -5,6 +5,7 @@
 
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/zipbuilder/test_engine_client.h"
@@ -90,6 +91,27 @@ TEST_F(EndToEndExtraction, TheInstallersRunExtractsEveryEntryBelowTheBaseFolder)
   EXPECT_TRUE(toolkit.MessageBoxesShown().empty());
   EXPECT_EQ(component.UnzipEngineHandle(), nullptr);
   EXPECT_EQ(component.PasswordReqCount(), 1u);
+}
+
+TEST_F(EndToEndExtraction, TheEnginesSkipReasonsArriveAsNamedSkipTypes) {
+  entries.push_back({"../outside.txt", "out", EntryCompression::Stored});
+  folder.WriteFile("hostile.zip", BuildArchive(entries));
+  folder.WriteFile("install/sorlu.dll", "the old library");
+  component.SetZipFileName(folder.PathOf("hostile.zip"));
+  component.SetExtrBaseDir(folder.PathOf("install"));
+  component.SetExtrOptions({ExtrOptsEnum::ExtrDirNames});
+  std::vector<std::tuple<std::string, UnZipSkipTypes, int>> skipped;
+  component.OnExtractSkipped = [&](TZipBuilder&, const std::string& file, UnZipSkipTypes skipType, int extError) {
+    skipped.emplace_back(file, skipType, extError);
+  };
+
+  component.Extract();
+
+  EXPECT_EQ(component.ProcessedCount(), 2);
+  EXPECT_EQ(folder.ReadFile("install/sorlu.dll"), "the old library");
+  EXPECT_EQ(skipped, (std::vector<std::tuple<std::string, UnZipSkipTypes, int>>{
+                         {"sorlu.dll", UnZipSkipTypes::skNotOverwritten, 0},
+                         {"..\\outside.txt", UnZipSkipTypes::skUnsafeName, 6}}));
 }
 
 TEST_F(EndToEndExtraction, ProgressCountsFilesThenNamesEachThenEndsTheBatch) {

@@ -402,10 +402,12 @@ TEST_F(EngineCallbackTest, FileSkippedCountsReasonsFromZero) {
   Call(EngineAction::FileSkipped, 0x1FE, 0x103, "b.txt");
   EXPECT_EQ(component.ErrCode(), -2);
   EXPECT_EQ(component.EngineErrCode(), 0x1FE);
+  Call(EngineAction::FileSkipped, 0, 200, "newer.txt");
 
-  ASSERT_EQ(skipped.size(), 2u);
-  EXPECT_EQ(skipped[0], std::make_tuple(std::string("s\\a.txt"), UnZipSkipTypes{0}, 0));
-  EXPECT_EQ(skipped[1], std::make_tuple(std::string("b.txt"), UnZipSkipTypes{2}, 0x1FE));
+  ASSERT_EQ(skipped.size(), 3u);
+  EXPECT_EQ(skipped[0], std::make_tuple(std::string("s\\a.txt"), UnZipSkipTypes::skNotOverwritten, 0));
+  EXPECT_EQ(skipped[1], std::make_tuple(std::string("b.txt"), UnZipSkipTypes::skExistingNotOlder, 0x1FE));
+  EXPECT_EQ(static_cast<int>(std::get<1>(skipped[2])), 199) << "a reason of a newer engine passes through";
 }
 
 TEST_F(EngineCallbackTest, FileCommentChangedIsWrittenBackCutAt511) {

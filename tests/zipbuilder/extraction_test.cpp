@@ -121,6 +121,19 @@ TEST_F(ExtractionTest, ExtractHandsTheEngineTheComponentsSettings) {
   EXPECT_TRUE(toolkit.MessageBoxesShown().empty());
 }
 
+TEST_F(ExtractionTest, AnExtractionLeavesTheExclusionsOfTheZipSideAlone) {
+  engine.Reset(160, 1);
+  component->SetPassword("pw");
+  component->SetFSpecArgs({"Readme.TXT"});
+  component->SetFSpecArgsExcl({"*.bak"});
+
+  component->Extract();
+
+  ASSERT_EQ(ExecCalls(), 1);
+  EXPECT_TRUE(component->FSpecArgs().empty());
+  EXPECT_EQ(component->FSpecArgsExcl(), StringList{"*.bak"});
+}
+
 TEST_F(ExtractionTest, AnEngineBelow152GetsTheLegacyRecord) {
   engine.Reset(151, 1);
   component->SetFSpecArgs({"Readme.TXT"});
@@ -347,6 +360,26 @@ TEST_F(ExtractionTest, AFailingHandlerIsReportedAsAnEngineAbortAndTheRunEndsClea
   EXPECT_TRUE(component->FSpecArgs().empty());
   EXPECT_FALSE(component->UnzipSideBusy());
   EXPECT_EQ(component->UnzipEngineHandle(), nullptr);
+}
+
+TEST_F(ExtractionTest, AHandlerThatFailedInOneRunDoesNotFailALaterRunThatCallsNoEngine) {
+  engine.Reset(160, 1);
+  engine.AddStep(EngineAction::NewFile, 0, 5, "Readme.TXT");
+  component->SetPassword("pw");
+  component->SetFSpecArgs({"Readme.TXT"});
+  component->OnProgress = [](TZipBuilder&, ProgressType, const std::string&, std::int32_t) {
+    throw std::runtime_error("handler failed");
+  };
+  component->Extract();
+  ASSERT_EQ(reported, std::vector<int>{10501});
+  reported.clear();
+  AddEntry("Readme.TXT", 5);
+
+  EXPECT_EQ(component->ExtractEntryToMemory("no-such-entry"), nullptr);
+
+  EXPECT_EQ(ExecCalls(), 1) << "only the first run called the engine";
+  EXPECT_EQ(reported, std::vector<int>{});
+  EXPECT_EQ(component->ErrCode(), 0);
 }
 
 TEST_F(ExtractionTest, CallbacksCrossTheLibraryBoundaryAndComeBackAnswered) {

@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "engines/unzip/report_codes.h"
+#include "engines/engine_protocol.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 
@@ -184,7 +184,7 @@ TEST_P(Extraction, SpecificationsSelectEntriesByTheDocumentedRules) {
   }
   const std::vector<CallbackEvent> messages = callback_.Of(EngineAction::Message);
   ASSERT_EQ(messages.size(), 1u) << "the last case matches nothing";
-  EXPECT_EQ(messages[0].value1, static_cast<std::int32_t>(ErrorValue::NothingMatched));
+  EXPECT_EQ(messages[0].value1, static_cast<std::int32_t>(UnzipErrorValue::NothingMatched));
 }
 
 TEST_P(Extraction, WithoutFolderNamesOnlyTheNamePartIsUsed) {
@@ -203,7 +203,7 @@ TEST_P(Extraction, WithoutFolderNamesOnlyTheNamePartIsUsed) {
   const std::vector<CallbackEvent> skipped = callback_.Of(EngineAction::FileSkipped);
   ASSERT_EQ(skipped.size(), 1u);
   EXPECT_EQ(skipped[0].text, "other/top.txt");
-  EXPECT_EQ(skipped[0].value2, static_cast<std::intptr_t>(SkipReason::NotOverwritten));
+  EXPECT_EQ(skipped[0].value2, static_cast<std::intptr_t>(UnzipSkipReason::NotOverwritten));
 }
 
 enum class Rule { Plain, Overwrite, Freshen, Update };
@@ -215,7 +215,7 @@ struct ReplacementCase {
   std::uint32_t entryDate;
   std::optional<bool> answer;  // the caller's overwrite answer
   bool replaced;
-  std::optional<SkipReason> skip;
+  std::optional<UnzipSkipReason> skip;
 };
 
 constexpr std::uint32_t Older = DosDateTime(2020, 1, 1, 8, 0, 0);
@@ -223,14 +223,14 @@ constexpr std::uint32_t Newer = DosDateTime(2022, 1, 1, 8, 0, 0);
 
 TEST_P(Extraction, ExistingFilesFollowOverwriteFreshenAndUpdate) {
   const ReplacementCase cases[] = {
-      {"plain, default answer no", Rule::Plain, true, Newer, std::nullopt, false, SkipReason::NotOverwritten},
+      {"plain, default answer no", Rule::Plain, true, Newer, std::nullopt, false, UnzipSkipReason::NotOverwritten},
       {"plain, caller says yes", Rule::Plain, true, Older, true, true, std::nullopt},
       {"overwrite, even an older entry", Rule::Overwrite, true, Older, std::nullopt, true, std::nullopt},
-      {"overwrite, caller says no", Rule::Overwrite, true, Newer, false, false, SkipReason::NotOverwritten},
+      {"overwrite, caller says no", Rule::Overwrite, true, Newer, false, false, UnzipSkipReason::NotOverwritten},
       {"freshen, newer entry", Rule::Freshen, true, Newer, std::nullopt, true, std::nullopt},
-      {"freshen, older entry", Rule::Freshen, true, Older, std::nullopt, false, SkipReason::ExistingNotOlder},
-      {"freshen, no file", Rule::Freshen, false, Newer, std::nullopt, false, SkipReason::NotPresent},
-      {"update, older entry", Rule::Update, true, Older, std::nullopt, false, SkipReason::ExistingNotOlder},
+      {"freshen, older entry", Rule::Freshen, true, Older, std::nullopt, false, UnzipSkipReason::ExistingNotOlder},
+      {"freshen, no file", Rule::Freshen, false, Newer, std::nullopt, false, UnzipSkipReason::NotPresent},
+      {"update, older entry", Rule::Update, true, Older, std::nullopt, false, UnzipSkipReason::ExistingNotOlder},
       {"update, newer entry", Rule::Update, true, Newer, std::nullopt, true, std::nullopt},
       {"update, no file", Rule::Update, false, Older, std::nullopt, true, std::nullopt},
   };
@@ -293,7 +293,7 @@ TEST_P(Extraction, ExtractedFilesCarryTheEntryDateAndReadOnlyAttribute) {
   callback_ = RecordingCallback{};
   EXPECT_EQ(Run(again), 0);
   ASSERT_EQ(callback_.Of(EngineAction::FileSkipped).size(), 1u);
-  EXPECT_EQ(callback_.Of(EngineAction::FileSkipped)[0].value2, static_cast<std::intptr_t>(SkipReason::ExistingNotOlder));
+  EXPECT_EQ(callback_.Of(EngineAction::FileSkipped)[0].value2, static_cast<std::intptr_t>(UnzipSkipReason::ExistingNotOlder));
 }
 
 TEST_P(Extraction, VerboseModeTellsOfEachFileWithoutAnError) {

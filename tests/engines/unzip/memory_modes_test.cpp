@@ -5,7 +5,7 @@
 #include "engines/shared/crc32.h"
 #include "engines/shared/deflate_codec.h"
 #include "engines/shared/memory_stream_header.h"
-#include "engines/unzip/report_codes.h"
+#include "engines/engine_protocol.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 
@@ -100,7 +100,7 @@ TEST_P(MemoryModes, ABadEntryOrNoMemoryGivesNothing) {
   request_.specifications = {"first.txt"};
   EXPECT_EQ(Run(), 0) << "no answer to the request and no buffer in the record";
   ASSERT_EQ(callback_.Of(EngineAction::FileSkipped).size(), 1u);
-  EXPECT_EQ(callback_.Of(EngineAction::FileSkipped)[0].value2, static_cast<std::intptr_t>(SkipReason::NoOutputMemory));
+  EXPECT_EQ(callback_.Of(EngineAction::FileSkipped)[0].value2, static_cast<std::intptr_t>(UnzipSkipReason::NoOutputMemory));
 }
 
 struct MemoryInputCase {

@@ -5,7 +5,7 @@
 #include "engines/shared/crc32.h"
 #include "engines/shared/traditional_encryption.h"
 #include "engines/shared/zip_format.h"
-#include "engines/unzip/report_codes.h"
+#include "engines/engine_protocol.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 
@@ -45,7 +45,7 @@ class Passwords : public ::testing::Test {
   RecordingCallback callback_;
 };
 
-constexpr auto Reason(SkipReason reason) {
+constexpr auto Reason(UnzipSkipReason reason) {
   return static_cast<std::intptr_t>(reason);
 }
 
@@ -94,21 +94,21 @@ struct FailureCase {
 
 TEST_F(Passwords, RequestsEndAsTheCallerSays) {
   const FailureCase cases[] = {
-      {"no requests allowed", 0, {}, {}, {Reason(SkipReason::PasswordMissing), Reason(SkipReason::PasswordMissing)}},
-      {"caller has no password", 2, {}, {2, 2}, {Reason(SkipReason::PasswordMissing), Reason(SkipReason::PasswordMissing)}},
+      {"no requests allowed", 0, {}, {}, {Reason(UnzipSkipReason::PasswordMissing), Reason(UnzipSkipReason::PasswordMissing)}},
+      {"caller has no password", 2, {}, {2, 2}, {Reason(UnzipSkipReason::PasswordMissing), Reason(UnzipSkipReason::PasswordMissing)}},
       {"every answer wrong", 2,
        {{.password = "x"}, {.password = "y"}, {.password = "z"}, {.password = "w"}},
        {2, 1, 2, 1},
-       {Reason(SkipReason::PasswordWrong), Reason(SkipReason::PasswordWrong)}},
+       {Reason(UnzipSkipReason::PasswordWrong), Reason(UnzipSkipReason::PasswordWrong)}},
       {"cancel all on the first request", 3,
        {{.cancelAll = true}},
        {3},
-       {Reason(SkipReason::PasswordMissing), Reason(SkipReason::PasswordMissing)}},
+       {Reason(UnzipSkipReason::PasswordMissing), Reason(UnzipSkipReason::PasswordMissing)}},
       // The first entry gets one request only; for the second, 40 cannot raise the 5.
       {"caller lowers the count, never raises it", 5,
        {{.password = "x", .requestsLeft = 1}, {.password = "y", .requestsLeft = 40}},
        {5, 5, 4},
-       {Reason(SkipReason::PasswordWrong), Reason(SkipReason::PasswordWrong)}},
+       {Reason(UnzipSkipReason::PasswordWrong), Reason(UnzipSkipReason::PasswordWrong)}},
   };
   for (const FailureCase& entry : cases) {
     ScratchFolder fresh;
@@ -125,7 +125,7 @@ TEST_F(Passwords, RequestsEndAsTheCallerSays) {
     EXPECT_EQ(RequestCounts(), entry.expectedCounts) << entry.what;
     EXPECT_EQ(SkipReasons(), entry.expectedSkips) << entry.what;
     for (const CallbackEvent& skip : callback_.Of(EngineAction::FileSkipped)) {
-      EXPECT_EQ(skip.value1, static_cast<std::int32_t>(ErrorValue::PasswordError)) << entry.what;
+      EXPECT_EQ(skip.value1, static_cast<std::int32_t>(UnzipErrorValue::PasswordError)) << entry.what;
     }
   }
 }
@@ -163,8 +163,8 @@ class FalselyAcceptedPassword : public Passwords {
 
   [[nodiscard]] bool ReportedDamaged() const {
     const std::vector<std::intptr_t> reasons = SkipReasons();
-    return reasons == std::vector<std::intptr_t>{Reason(SkipReason::CrcError)} ||
-           reasons == std::vector<std::intptr_t>{Reason(SkipReason::DataError)};
+    return reasons == std::vector<std::intptr_t>{Reason(UnzipSkipReason::CrcError)} ||
+           reasons == std::vector<std::intptr_t>{Reason(UnzipSkipReason::DataError)};
   }
 };
 

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "engines/unzip/report_codes.h"
+#include "engines/engine_protocol.h"
 #include "platform/write_faults.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
@@ -48,7 +48,7 @@ class Safety : public ::testing::Test {
   fs::path base_ = scratch_ / "base";
 };
 
-constexpr auto Reason(SkipReason reason) {
+constexpr auto Reason(UnzipSkipReason reason) {
   return static_cast<std::intptr_t>(reason);
 }
 
@@ -69,9 +69,9 @@ TEST_F(Safety, HostileNamesNeverWriteOutsideTheBaseFolder) {
   EXPECT_EQ(Run(request), 1);
 
   EXPECT_EQ(ListFiles(scratch_.Path()), (std::vector<std::string>{"base/ok.txt", "test.zip"}));
-  EXPECT_EQ(SkipReasons(), std::vector<std::intptr_t>(hostile.size(), Reason(SkipReason::UnsafeName)));
+  EXPECT_EQ(SkipReasons(), std::vector<std::intptr_t>(hostile.size(), Reason(UnzipSkipReason::UnsafeName)));
   for (const CallbackEvent& skip : callback_.Of(EngineAction::FileSkipped)) {
-    EXPECT_EQ(skip.value1, static_cast<std::int32_t>(ErrorValue::UnsafeName)) << skip.text;
+    EXPECT_EQ(skip.value1, static_cast<std::int32_t>(UnzipErrorValue::UnsafeName)) << skip.text;
   }
   EXPECT_EQ(callback_.Of(EngineAction::Message).size(), hostile.size()) << "each refusal says why";
 }
@@ -94,7 +94,7 @@ TEST_F(Safety, ALinkOnTheWayOutOfTheBaseIsNotFollowed) {
   EXPECT_EQ(Run(request), 1);
   EXPECT_TRUE(fs::is_empty(scratch_ / "outside"));
   EXPECT_EQ(ReadText(base_ / "real" / "inside.txt"), "inside");
-  EXPECT_EQ(SkipReasons(), (std::vector<std::intptr_t>{Reason(SkipReason::LinkOutsideBase), Reason(SkipReason::LinkOutsideBase)}));
+  EXPECT_EQ(SkipReasons(), (std::vector<std::intptr_t>{Reason(UnzipSkipReason::LinkOutsideBase), Reason(UnzipSkipReason::LinkOutsideBase)}));
 }
 
 struct CrcCase {
@@ -145,7 +145,7 @@ TEST_F(Safety, CorruptStoredDataIsACrcError) {
   WriteBytes(scratch_ / "test.zip", archive.bytes);
   EXPECT_EQ(Run(RequestInto(scratch_ / "test.zip")), 0);
   EXPECT_TRUE(fs::is_empty(base_));
-  EXPECT_EQ(SkipReasons(), (std::vector<std::intptr_t>{Reason(SkipReason::CrcError)}));
+  EXPECT_EQ(SkipReasons(), (std::vector<std::intptr_t>{Reason(UnzipSkipReason::CrcError)}));
 }
 
 TEST_F(Safety, StoppingFromACallbackLeavesNoPartialFileAndNoLaterCallback) {
@@ -195,13 +195,13 @@ TEST_F(Safety, DamagedAndPassedOverEntriesAmongManyAreReportedInArchiveOrder) {
     TestEntry entry{.name = name, .content = std::string(size, static_cast<char>('a' + index % 26))};
     if (index % 7 == 3) {
       entry.declaredCrc = 1234;
-      expectedSkips.push_back(Reason(SkipReason::CrcError));
+      expectedSkips.push_back(Reason(UnzipSkipReason::CrcError));
     } else if (index % 11 == 5) {
       entry.declaredUncompressedSize = static_cast<std::uint32_t>(entry.content.size() + 1);
-      expectedSkips.push_back(Reason(SkipReason::DataError));
+      expectedSkips.push_back(Reason(UnzipSkipReason::DataError));
     } else if (index % 9 == 1) {
       WriteText(base_ / entry.name, "kept");
-      expectedSkips.push_back(Reason(SkipReason::NotOverwritten));
+      expectedSkips.push_back(Reason(UnzipSkipReason::NotOverwritten));
     }
     entries.push_back(entry);
   }
@@ -258,8 +258,8 @@ TEST_F(Safety, AFullDiskLeavesTheExistingFileUntouched) {
     EXPECT_EQ(ListFiles(target / "base"), std::vector<std::string>{"data.txt"}) << successfulWrites;
     const std::vector<CallbackEvent> skipped = callback_.Of(EngineAction::FileSkipped);
     ASSERT_EQ(skipped.size(), 1u);
-    EXPECT_EQ(skipped[0].value2, Reason(SkipReason::WriteFailed));
-    EXPECT_EQ(skipped[0].value1, static_cast<std::int32_t>(ErrorValue::WriteError));
+    EXPECT_EQ(skipped[0].value2, Reason(UnzipSkipReason::WriteFailed));
+    EXPECT_EQ(skipped[0].value1, static_cast<std::int32_t>(UnzipErrorValue::WriteError));
   }
 }
 
@@ -296,7 +296,7 @@ TEST_F(Safety, AnEntryNeverYieldsMoreOrFewerBytesThanDeclared) {
       produced += event.value2;
     }
     EXPECT_LE(produced, static_cast<std::intptr_t>(entry.declaredSize)) << entry.what;
-    EXPECT_EQ(SkipReasons(), std::vector<std::intptr_t>{Reason(SkipReason::DataError)}) << entry.what;
+    EXPECT_EQ(SkipReasons(), std::vector<std::intptr_t>{Reason(UnzipSkipReason::DataError)}) << entry.what;
   }
 }
 
@@ -313,9 +313,9 @@ TEST_F(Safety, UnsupportedAndDamagedEntriesAreSkippedWithAReason) {
   WriteBytes(scratch_ / "test.zip", archive.bytes);
   EXPECT_EQ(Run(RequestInto(scratch_ / "test.zip")), 1);
   EXPECT_EQ(ListFiles(base_), std::vector<std::string>{"fine.txt"});
-  EXPECT_EQ(SkipReasons(), (std::vector<std::intptr_t>{Reason(SkipReason::UnsupportedMethod),
-                                                       Reason(SkipReason::UnsupportedFeature),
-                                                       Reason(SkipReason::DataError)}));
+  EXPECT_EQ(SkipReasons(), (std::vector<std::intptr_t>{Reason(UnzipSkipReason::UnsupportedMethod),
+                                                       Reason(UnzipSkipReason::UnsupportedFeature),
+                                                       Reason(UnzipSkipReason::DataError)}));
 }
 
 TEST_F(Safety, AnUnreadableArchiveIsReportedAndEndsTheBatch) {
@@ -325,12 +325,12 @@ TEST_F(Safety, AnUnreadableArchiveIsReportedAndEndsTheBatch) {
   WriteBytes(scratch_ / "truncated.zip", truncated);
   struct Case {
     fs::path archive;
-    ErrorValue error;
+    UnzipErrorValue error;
   };
   const Case cases[] = {
-      {scratch_ / "missing.zip", ErrorValue::ArchiveUnreadable},
-      {scratch_ / "not-a-zip.zip", ErrorValue::FormatError},
-      {scratch_ / "truncated.zip", ErrorValue::FormatError},
+      {scratch_ / "missing.zip", UnzipErrorValue::ArchiveUnreadable},
+      {scratch_ / "not-a-zip.zip", UnzipErrorValue::FormatError},
+      {scratch_ / "truncated.zip", UnzipErrorValue::FormatError},
   };
   for (const Case& entry : cases) {
     callback_ = RecordingCallback{};
@@ -365,7 +365,7 @@ TEST_F(Safety, ARecordThatCannotBeReadIsRefusedWithAMessage) {
     entry.spoil(record.Record());
     EXPECT_EQ(LinkedEngine()(&record.Record()), 0) << entry.what;
     ASSERT_EQ(callback_.Actions(), std::vector<EngineAction>{EngineAction::Message}) << entry.what;
-    EXPECT_EQ(callback_.events[0].value1, static_cast<std::int32_t>(ErrorValue::BadCommand)) << entry.what;
+    EXPECT_EQ(callback_.events[0].value1, static_cast<std::int32_t>(UnzipErrorValue::BadCommand)) << entry.what;
   }
   EXPECT_TRUE(fs::is_empty(base_));
 }

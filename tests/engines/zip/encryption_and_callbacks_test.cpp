@@ -60,6 +60,20 @@ TEST_F(Questions, EncryptionWithoutAPasswordAsksOnceAndUsesTheAnswer) {
   ExpectArchiveHolds(Tree, "given");
 }
 
+TEST_F(Questions, ThePasswordRequestAsksForANewPassword) {
+  ZipRequest request = AddEverything();
+  request.specifications[0].encrypt = true;
+  callback_.password = "given";
+  EXPECT_EQ(Run(request).count, 3);
+  const std::vector<CallbackEvent> requests = callback_.Of(EngineAction::PasswordRequest);
+  ASSERT_EQ(requests.size(), 1u);
+  // Bit 0 of value 1 makes the component ask twice and compare, as for any
+  // password that files are about to be encrypted with.
+  EXPECT_EQ(requests[0].value1 & 1, 1);
+  EXPECT_NE(requests[0].isZip, 0);
+  EXPECT_NE(requests[0].text, "") << "the request names the file";
+}
+
 TEST_F(Questions, EncryptionWithoutAnyPasswordAddsNothing) {
   ZipRequest request = AddEverything();
   request.specifications[0].encrypt = true;
