@@ -8,7 +8,7 @@
 
 #include "engines/shared/path_sanitising.h"
 #include "engines/shared/wildcard.h"
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "engines/unzip/archive_reader.h"
 #include "engines/unzip/destination_tree.h"
 #include "engines/unzip/entry_decoder.h"
@@ -23,7 +23,7 @@
 
 namespace engines::unzip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 namespace engines::unzip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

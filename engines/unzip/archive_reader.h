@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "platform/files.h"
 
 namespace engines::unzip {
@@ -17,7 +17,7 @@ namespace engines::unzip {
 // One central directory entry with its raw (undecoded) name and comment.
 struct ArchiveEntry {
   std::uint32_t index = 0;  // position in the central directory, from 0
-  shared::zip_format::CentralHeader header;
+  zipformat::CentralHeader header;
   std::string rawName;
   std::string rawComment;
 };
@@ -68,7 +68,7 @@ enum class DirectoryProblem { None, NoEndRecord, Spanned, Zip64, Unreadable, Dam
 // past the end of the file.
 struct EntryData {
   std::int64_t offset = 0;
-  shared::zip_format::LocalHeader localHeader;
+  zipformat::LocalHeader localHeader;
 };
 [[nodiscard]] std::optional<EntryData> LocateEntryData(const ArchiveFile& archive, const CentralDirectory& directory,
                                                        const ArchiveEntry& entry);

@@ -4,7 +4,7 @@
 
 namespace engines::unzip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <string_view>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "engines/unzip/command.h"
 
 namespace engines::unzip {
 
-[[nodiscard]] std::string DecodeEntryText(std::string_view raw, const shared::zip_format::CentralHeader& header,
+[[nodiscard]] std::string DecodeEntryText(std::string_view raw, const zipformat::CentralHeader& header,
                                           CodePageOption codePage);
 
 }  // namespace engines::unzip

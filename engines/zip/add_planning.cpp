@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "engines/zip/file_selection.h"
 #include "platform/date_time.h"
 #include "platform/drives.h"
@@ -123,7 +123,7 @@ class Planner {
       return channel_.Message(ErrorValue::NameRefused,
                               "Left out " + name + ": " + std::string(shared::DescribeVerdict(refusal)));
     }
-    if (entry.size >= shared::zip_format::Zip64Marker) {
+    if (entry.size >= zipformat::Zip64Marker) {
       return channel_.Message(ErrorValue::TooLarge, "Left out " + *safe + ": 4 GiB or larger needs Zip64");
     }
     entry.displayName = *safe;

@@ -5,12 +5,12 @@
 #include <utility>
 
 #include "engines/shared/crc32.h"
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "platform/date_time.h"
 
 namespace engines::zip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

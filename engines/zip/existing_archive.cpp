@@ -4,12 +4,12 @@
 #include <array>
 #include <utility>
 
-#include "engines/shared/little_endian.h"
+#include "zipformat/little_endian.h"
 #include "engines/shared/wildcard.h"
 
 namespace engines::zip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 
@@ -106,7 +106,7 @@ ArchiveProblem ExistingArchive::ReadDirectory() {
     return ArchiveProblem::Spanned;
   }
   const bool zip64Locator = *found >= Zip64LocatorSize &&
-                            shared::ReadUint32(tail, *found - Zip64LocatorSize) == Zip64LocatorSignature;
+                            zipformat::ReadUint32(tail, *found - Zip64LocatorSize) == Zip64LocatorSignature;
   if (zip64Locator || end->totalEntries == Zip64Count || end->directoryOffset == zf::Zip64Marker) {
     return ArchiveProblem::Zip64;
   }
@@ -165,7 +165,7 @@ bool ExistingArchive::MeasureEntry(ExistingEntry& entry, std::int64_t directoryS
   if ((entry.header.flags & zf::general_flag::DataDescriptor) != 0) {
     std::array<std::byte, 4> signature{};
     const bool hasSignature = ReadAt(entry.localHeaderPosition + length, signature) &&
-                         shared::ReadUint32(signature, 0) == zf::DataDescriptorSignature;
+                         zipformat::ReadUint32(signature, 0) == zf::DataDescriptorSignature;
     length += hasSignature ? static_cast<std::int64_t>(zf::DataDescriptorSize) : 12;
   }
   entry.storedLength = length;

@@ -12,13 +12,13 @@
 #include <string_view>
 #include <vector>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "platform/files.h"
 
 namespace engines::zip {
 
 struct ExistingEntry {
-  shared::zip_format::CentralHeader header;
+  zipformat::CentralHeader header;
   std::string name;  // raw, as stored
   std::string extra;
   std::string comment;

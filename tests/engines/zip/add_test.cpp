@@ -2,7 +2,7 @@
 // replacement rules, moving, and what becomes of an archive that already exists.
 #include <sys/stat.h>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
 #include "tests/engines/unzip/test_archive_writer.h"
@@ -11,7 +11,7 @@
 namespace engines::zip::testing {
 namespace {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 using Names = std::vector<std::string>;
 
 const std::map<std::string, std::string> Tree = {

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "engines/shared/crc32.h"
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 #include "engines/zip/archive_output.h"
 #include "engines/zip/central_directory.h"
 #include "platform/write_faults.h"
@@ -17,7 +17,7 @@
 namespace engines::zip::testing {
 namespace {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 constexpr std::string_view OldContent = "the old archive, whatever it holds";
 
