@@ -24,6 +24,10 @@ inline constexpr std::size_t LocalHeaderSize = 30;
 inline constexpr std::size_t CentralHeaderSize = 46;
 inline constexpr std::size_t EndRecordSize = 22;
 inline constexpr std::size_t DataDescriptorSize = 16;
+// The CRC-32 and the two sizes of a local header, which a writer that streams an
+// entry fills in once the data is written.
+inline constexpr std::size_t LocalHeaderCrcAndSizesOffset = 14;
+inline constexpr std::size_t LocalHeaderCrcAndSizesLength = 12;
 inline constexpr std::size_t MaximumCommentLength = 0xFFFF;
 // The end record lies within this many bytes of the end of an archive.
 inline constexpr std::size_t EndRecordSearchWindow = EndRecordSize + MaximumCommentLength;

@@ -95,7 +95,7 @@ class Planner {
     PlannedEntry entry;
     entry.origin = EntryOrigin::VolumeLabel;
     entry.displayName = volume.label;
-    entry.name = EncodeForArchive(volume.label, command_.nameEncoding);
+    entry.name = EncodeForArchive(volume.label, command_.codePage);
     entry.dosDateTime = platform::SystemTimeToDosDateTime(platform::GetLocalTime());
     entry.level = 0;
     plan_.entries.push_back(std::move(entry));
@@ -127,7 +127,7 @@ class Planner {
       return channel_.Message(ErrorValue::TooLarge, "Left out " + *safe + ": 4 GiB or larger needs Zip64");
     }
     entry.displayName = *safe;
-    entry.name = EncodeForArchive(*safe, command_.nameEncoding);
+    entry.name = EncodeForArchive(*safe, command_.codePage);
     if (!plannedNames_.insert(LowerAscii(entry.name.bytes)).second || !TakesPlaceOfOldEntry(entry)) {
       return Flow::Continue;
     }
