@@ -247,15 +247,7 @@ void TZipBuilder::ReadCentralHeader(zipformat::CentralDirectoryWalker& walker, c
 std::string TZipBuilder::EntryTextToAnsi(std::string_view stored, std::uint16_t flags) const {
   const zipformat::StoredTextEncoding encoding = zipformat::EncodingOfStoredText(
       CodePageChoiceOf(codePage_), directory_.LastHostSystem, directory_.LastVersionMadeBy, flags);
-  switch (encoding) {
-    case zipformat::StoredTextEncoding::Utf8:
-      return platform::Utf8ToAnsi(stored);
-    case zipformat::StoredTextEncoding::Oem:
-      return platform::OemToChar(stored);
-    case zipformat::StoredTextEncoding::AsStored:
-      break;
-  }
-  return std::string(stored);
+  return zipformat::DecodeStoredText(stored, encoding, {platform::Utf8ToAnsi, platform::OemToChar});
 }
 
 }  // namespace zipbuilder

@@ -50,6 +50,18 @@ StoredTextEncoding EncodingOfStoredText(CodePageChoice choice, std::uint8_t host
   return IsOemText(choice, hostSystem, versionMadeBy) ? StoredTextEncoding::Oem : StoredTextEncoding::AsStored;
 }
 
+std::string DecodeStoredText(std::string_view stored, StoredTextEncoding encoding, const TextDecoders& decoders) {
+  switch (encoding) {
+    case StoredTextEncoding::Utf8:
+      return decoders.fromUtf8(stored);
+    case StoredTextEncoding::Oem:
+      return decoders.fromOem(stored);
+    case StoredTextEncoding::AsStored:
+      break;
+  }
+  return std::string(stored);
+}
+
 StoredTextEncoding EncodingOfNewText(CodePageChoice choice, std::string_view text) {
   if (IsPlainAscii(text)) {
     return StoredTextEncoding::AsStored;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace zipformat {
@@ -23,6 +24,17 @@ enum class StoredTextEncoding : std::uint8_t { Utf8, Oem, AsStored };
 // bytes and general flags.
 [[nodiscard]] StoredTextEncoding EncodingOfStoredText(CodePageChoice choice, std::uint8_t hostSystem,
                                                       std::uint8_t versionMadeBy, std::uint16_t generalFlags);
+
+// The conversions of a caller's to its own code page (the platform's, in practice).
+struct TextDecoders {
+  std::string (*fromUtf8)(std::string_view text);
+  std::string (*fromOem)(std::string_view text);
+};
+
+// `stored` in the caller's code page: converted as `encoding` says, with the
+// caller's own conversions.
+[[nodiscard]] std::string DecodeStoredText(std::string_view stored, StoredTextEncoding encoding,
+                                           const TextDecoders& decoders);
 
 // How a new text is stored: plain ASCII as it is, otherwise in the OEM code page
 // when OEM is asked for, else as UTF-8 under general flag bit 11.

@@ -6,15 +6,9 @@
 namespace engines::unzip {
 
 std::string DecodeEntryText(std::string_view raw, const zipformat::CentralHeader& header, CodePageOption codePage) {
-  switch (zipformat::EncodingOfStoredText(codePage, header.hostSystem, header.versionMadeBy, header.flags)) {
-    case zipformat::StoredTextEncoding::Utf8:
-      return platform::Utf8ToAnsi(raw);
-    case zipformat::StoredTextEncoding::Oem:
-      return platform::OemToChar(raw);
-    case zipformat::StoredTextEncoding::AsStored:
-      break;
-  }
-  return std::string(raw);
+  const zipformat::StoredTextEncoding encoding =
+      zipformat::EncodingOfStoredText(codePage, header.hostSystem, header.versionMadeBy, header.flags);
+  return zipformat::DecodeStoredText(raw, encoding, {platform::Utf8ToAnsi, platform::OemToChar});
 }
 
 }  // namespace engines::unzip

@@ -57,6 +57,16 @@ INSTANTIATE_TEST_SUITE_P(
                     StoredCase{static_cast<CodePageChoice>(7), 0, 20, 0, Oem},
                     StoredCase{static_cast<CodePageChoice>(7), 3, 30, 0, AsStored}));
 
+std::string FromUtf8(std::string_view text) { return "utf8:" + std::string(text); }
+std::string FromOem(std::string_view text) { return "oem:" + std::string(text); }
+
+TEST(StoredText, IsDecodedWithTheConversionItsEncodingNames) {
+  const TextDecoders decoders{FromUtf8, FromOem};
+  EXPECT_EQ(DecodeStoredText("n\x81", Utf8, decoders), "utf8:n\x81");
+  EXPECT_EQ(DecodeStoredText("n\x81", Oem, decoders), "oem:n\x81");
+  EXPECT_EQ(DecodeStoredText("n\x81", AsStored, decoders), "n\x81");
+}
+
 TEST(NewText, PlainAsciiIsStoredAsItIsOtherTextsAsAskedFor) {
   EXPECT_EQ(EncodingOfNewText(CodePageChoice::Oem, "plain/name.txt"), AsStored);
   EXPECT_EQ(EncodingOfNewText(CodePageChoice::Automatic, "plain"), AsStored);
