@@ -8,7 +8,6 @@
 
 #include "engines/shared/path_sanitising.h"
 #include "engines/shared/wildcard.h"
-#include "zipformat/records.h"
 #include "engines/unzip/archive_reader.h"
 #include "engines/unzip/destination_tree.h"
 #include "engines/unzip/entry_decoder.h"
@@ -20,6 +19,7 @@
 #include "platform/date_time.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip {
 

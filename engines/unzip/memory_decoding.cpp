@@ -4,8 +4,8 @@
 #include <string>
 
 #include "engines/shared/memory_stream_header.h"
-#include "zipformat/records.h"
 #include "engines/unzip/entry_decoder.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip {
 

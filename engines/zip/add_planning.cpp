@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <set>
 
-#include "zipformat/records.h"
 #include "engines/zip/file_selection.h"
 #include "platform/date_time.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "zipformat/records.h"
 
 namespace engines::zip {
 

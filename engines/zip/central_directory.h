@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "zipformat/records.h"
 #include "engines/zip/archive_output.h"
+#include "zipformat/records.h"
 
 namespace engines::zip {
 

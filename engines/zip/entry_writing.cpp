@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "engines/shared/crc32.h"
-#include "zipformat/records.h"
 #include "platform/date_time.h"
+#include "zipformat/records.h"
 
 namespace engines::zip {
 

@@ -4,10 +4,10 @@
 
 #include "engines/shared/crc32.h"
 #include "engines/shared/traditional_encryption.h"
-#include "zipformat/records.h"
 #include "engines/unzip/report_codes.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip::testing {
 namespace {

@@ -2,11 +2,11 @@
 // replacement rules, moving, and what becomes of an archive that already exists.
 #include <sys/stat.h>
 
-#include "zipformat/records.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 #include "tests/engines/zip/zip_test_fixture.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {

@@ -6,13 +6,13 @@
 #include <array>
 
 #include "engines/shared/crc32.h"
-#include "zipformat/records.h"
 #include "engines/zip/archive_output.h"
 #include "engines/zip/central_directory.h"
 #include "platform/write_faults.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/zip/archive_inspection.h"
 #include "tests/engines/zip/test_tree.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {

@@ -1,8 +1,8 @@
 // Deleting entries through the library: which entries the specifications
 // select, and that everything else is copied as it was.
-#include "zipformat/records.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 #include "tests/engines/zip/zip_test_fixture.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {

@@ -1,9 +1,9 @@
 // Encryption, the questions the engine asks (new names, comments, passwords),
 // the order of its reports, and stopping: a cancel or a failing write leaves the
 // old archive exactly as it was.
-#include "zipformat/records.h"
 #include "platform/write_faults.h"
 #include "tests/engines/zip/zip_test_fixture.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {

@@ -7,11 +7,11 @@
 #include <iostream>
 #include <optional>
 
-#include "zipformat/records.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/zip/archive_inspection.h"
 #include "tests/engines/zip/test_tree.h"
 #include "tests/engines/zip/zip_harness.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {
