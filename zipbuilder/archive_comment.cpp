@@ -2,7 +2,9 @@
 // comment length, the comment goes behind it and the file ends there. Should the
 // rewrite stop half-way, the directory is read again so that the component's
 // state describes the file as it now is.
+#include <array>
 #include <new>
+#include <optional>
 
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/scoped_file.h"
@@ -33,13 +35,16 @@ enum class RewriteProgress : std::uint8_t { Untouched, Changing, Finished };
   if (!platform::SetFilePointer(archive, endRecordOffset, platform::SeekOrigin::Begin, nullptr)) {
     throw EZipBuilder(message_id::SeekError, MessageDisplay::ShowBox);
   }
-  EndRecord endRecord;
+  std::array<std::byte, EndRecordSize> bytes{};
   std::uint32_t bytesRead = 0;
-  if (!platform::ReadFile(archive, endRecord.Bytes.data(), EndRecordSize, bytesRead) || bytesRead < EndRecordSize ||
-      !endRecord.HasSignature()) {
+  std::optional<EndRecord> endRecord;
+  if (platform::ReadFile(archive, bytes.data(), EndRecordSize, bytesRead) && bytesRead == EndRecordSize) {
+    endRecord = zipformat::ParseEndRecord(bytes);
+  }
+  if (!endRecord) {
     throw EZipBuilder(message_id::EndRecordReadError, MessageDisplay::ShowBox);
   }
-  return endRecord;
+  return *endRecord;
 }
 
 [[nodiscard]] bool WriteAll(platform::FileHandle file, const void* data, std::size_t size) {
@@ -50,13 +55,15 @@ enum class RewriteProgress : std::uint8_t { Untouched, Changing, Finished };
 void RewriteEndRecord(platform::FileHandle archive, std::int64_t endRecordOffset, const std::string& comment,
                       RewriteProgress& progress) {
   EndRecord endRecord = ReadEndRecordAt(archive, endRecordOffset);
-  endRecord.SetCommentLength(static_cast<std::uint16_t>(comment.size()));
+  endRecord.commentLength = static_cast<std::uint16_t>(comment.size());
+  std::array<std::byte, EndRecordSize> bytes{};
+  zipformat::WriteEndRecord(bytes, endRecord);
   if (!platform::SetFilePointer(archive, -static_cast<std::int64_t>(EndRecordSize), platform::SeekOrigin::Current,
                                 nullptr)) {
     throw EZipBuilder(message_id::SeekError, MessageDisplay::ShowBox);
   }
   progress = RewriteProgress::Changing;
-  if (!WriteAll(archive, endRecord.Bytes.data(), EndRecordSize)) {
+  if (!WriteAll(archive, bytes.data(), EndRecordSize)) {
     throw EZipBuilder(message_id::EndRecordWriteError, MessageDisplay::ShowBox);
   }
   // Until the old comment's tail is cut off the file is not what List would read
@@ -73,7 +80,7 @@ void TZipBuilder::SetArchiveComment(std::string_view comment) {
   RewriteProgress progress = RewriteProgress::Untouched;
   try {
     directory_.RawComment = comment.empty() ? std::string() : OemAnsiConvert(comment, CodePageDirection::ToOem);
-    if (directory_.RawComment.size() > LargestCommentLength) {
+    if (directory_.RawComment.size() > zipformat::MaximumCommentLength) {
       // The record's length field has 16 bits; a longer comment would be cut
       // or, worse, stored with a length that wrapped.
       directory_.RawComment.clear();

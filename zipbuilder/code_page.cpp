@@ -7,23 +7,23 @@
 
 namespace zipbuilder {
 
-namespace {
-constexpr std::uint8_t OemWritingNtfsVersion = 50;
-}  // namespace
-
-bool CodePageConversionApplies(CPOpts codePage, std::uint8_t hostSystem, std::uint8_t versionMadeBy) {
+zipformat::CodePageChoice CodePageChoiceOf(CPOpts codePage) {
   switch (codePage) {
-    case CPOpts::cpOEM:
-      return true;
     case CPOpts::cpNone:
-      return false;
+      return zipformat::CodePageChoice::None;
+    case CPOpts::cpOEM:
+      return zipformat::CodePageChoice::Oem;
     case CPOpts::cpAUTO:
       break;
   }
-  if (hostSystem == host_system::MsDos || hostSystem == host_system::Os2Hpfs) {
-    return true;
-  }
-  return hostSystem == host_system::WindowsNtfs && versionMadeBy == OemWritingNtfsVersion;
+  return zipformat::CodePageChoice::Automatic;
+}
+
+// The archive comment and the texts written back carry no flags of their own.
+bool CodePageConversionApplies(CPOpts codePage, std::uint8_t hostSystem, std::uint8_t versionMadeBy) {
+  constexpr std::uint16_t NoFlags = 0;
+  return zipformat::EncodingOfStoredText(CodePageChoiceOf(codePage), hostSystem, versionMadeBy, NoFlags) ==
+         zipformat::StoredTextEncoding::Oem;
 }
 
 std::string TZipBuilder::OemAnsiConvert(std::string_view text, CodePageDirection direction) const {

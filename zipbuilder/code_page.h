@@ -1,19 +1,16 @@
 // The rule that decides whether names and comments are converted between the
-// OEM and the ANSI code page.
+// OEM and the ANSI code page is the zip format core's; this is the component's
+// view of it, by its CodePage property.
 #pragma once
 
 #include <cstdint>
 
 #include "zipbuilder/component_types.h"
+#include "zipformat/text_encoding.h"
 
 namespace zipbuilder {
 
-// Host systems of the version-made-by field whose archives store OEM texts.
-namespace host_system {
-inline constexpr std::uint8_t MsDos = 0;
-inline constexpr std::uint8_t Os2Hpfs = 6;
-inline constexpr std::uint8_t WindowsNtfs = 11;
-}  // namespace host_system
+[[nodiscard]] zipformat::CodePageChoice CodePageChoiceOf(CPOpts codePage);
 
 // cpOEM always converts and cpNone never. cpAUTO converts texts of MS-DOS and
 // OS/2 HPFS archives, and of Windows NTFS archives made by version 5.0 (made-by

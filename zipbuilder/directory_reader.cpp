@@ -5,21 +5,24 @@
 // Divisions: List and its failure handling; locating the directory; the central
 // headers; entry texts.
 //
-// The directory is read through a buffer, a chunk at a time, because an archive
-// may hold 65535 entries and three small reads per header would cost more than
-// everything else List does.
+// The headers are walked by the zip format core, which reads the file a chunk
+// at a time, because an archive may hold 65535 entries and three small reads per
+// header would cost more than everything else List does.
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <new>
 #include <utility>
 
 #include "platform/text.h"
-#include "zipbuilder/buffered_file_reader.h"
+#include "zipbuilder/code_page.h"
 #include "zipbuilder/file_checks.h"
+#include "zipbuilder/file_read_at.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/path_text.h"
 #include "zipbuilder/zip_builder.h"
+#include "zipformat/directory_placement.h"
+#include "zipformat/directory_walker.h"
+#include "zipformat/text_encoding.h"
 
 namespace zipbuilder {
 
@@ -49,10 +52,31 @@ class ScopeExit {
   return stored.substr(0, stored.find('\0'));
 }
 
-// A damaged directory offset can push the sum below zero or past what the
-// state holds; no archive has fewer than 0 bytes in front of it.
+// A damaged directory offset can push the prefix past what the state holds.
 [[nodiscard]] std::int32_t ClampToPrefixSize(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
+}
+
+// The ZipDirEntry fields that mirror bytes 4 to 45 of the central header.
+[[nodiscard]] CentralHeaderFields FieldsOf(const zipformat::CentralHeader& header) {
+  CentralHeaderFields fields{};
+  fields.VersionMadeBy = header.versionMadeBy;
+  fields.HostSystem = header.hostSystem;
+  fields.VersionNeeded = header.versionNeeded;
+  fields.Flags = header.flags;
+  fields.Method = header.method;
+  fields.DosDateTime = header.dosDateTime;
+  fields.Crc32 = header.crc32;
+  fields.CompressedSize = header.compressedSize;
+  fields.UncompressedSize = header.uncompressedSize;
+  fields.NameLength = header.nameLength;
+  fields.ExtraLength = header.extraLength;
+  fields.CommentLength = header.commentLength;
+  fields.DiskStart = header.diskStart;
+  fields.InternalAttributes = header.internalAttributes;
+  fields.ExternalAttributes = header.externalAttributes;
+  fields.LocalHeaderOffset = header.localHeaderOffset;
+  return fields;
 }
 
 }  // namespace
@@ -120,66 +144,64 @@ void TZipBuilder::ReadDirectory() {
   EndRecord endRecord;
   // With Raise, LocateEndRecord answers true or raises.
   static_cast<void>(LocateEndRecord(endRecord, EndRecordFailure::Raise));
-  directory_.LastDiskNumber = endRecord.ThisDisk();
-  if (endRecord.ThisDisk() > 0) {
+  directory_.LastDiskNumber = endRecord.thisDisk;
+  if (endRecord.thisDisk > 0) {
     directory_.Spanned = true;
   }
   // The file just opened is the one holding the end record, whatever disk an
   // earlier List left CurrentDisk at; a continued directory counts on from it.
-  directory_.CurrentDisk = endRecord.ThisDisk();
+  directory_.CurrentDisk = endRecord.thisDisk;
 
-  const std::int64_t storedStart = endRecord.DirectoryOffset();
-  std::int64_t computedStart = 0;
-  if (endRecord.DirectoryDisk() != endRecord.ThisDisk()) {
-    SelectDisk(endRecord.DirectoryDisk());
+  if (endRecord.directoryDisk != endRecord.thisDisk) {
+    SelectDisk(endRecord.directoryDisk);
     std::int64_t directoryFileSize = 0;
     if (!platform::GetFileSize(directory_.ArchiveHandle, directoryFileSize) ||
         directoryFileSize > std::numeric_limits<std::int32_t>::max()) {
       throw EZipBuilder(message_id::ListSeekError, MessageDisplay::ShowBox);
     }
     directory_.ArchiveEnd = static_cast<std::int32_t>(directoryFileSize);
-    computedStart = storedStart;
-  } else {
-    // The directory ends where the end record begins. Counting back from the
-    // record rather than from the comment's end keeps a record whose comment
-    // length is wrong from moving the directory.
-    computedStart = std::int64_t{directory_.EndRecordOffset} - endRecord.DirectorySize();
   }
+  const zipformat::DirectoryPlacement placement = zipformat::PlaceDirectory(endRecord, directory_.EndRecordOffset);
 
-  directory_.StructureWarning = storedStart != computedStart;
+  directory_.StructureWarning = placement.StructureWarning();
   if (directory_.StructureWarning) {
     ReportMessage(message_id::ListStructureWarning);
   }
-  if (!platform::SetFilePointer(directory_.ArchiveHandle, computedStart, platform::SeekOrigin::Begin, nullptr)) {
+  if (!platform::SetFilePointer(directory_.ArchiveHandle, placement.start, platform::SeekOrigin::Begin, nullptr)) {
     throw EZipBuilder(message_id::ListSeekError, MessageDisplay::ShowBox);
   }
-  directory_.DirectoryOffset = static_cast<std::uint32_t>(computedStart);
-  directory_.PrefixSize = directory_.ArchiveEnd == static_cast<std::int32_t>(EndRecordSize) ? 0 : directory_.ArchiveEnd;
+  directory_.DirectoryOffset = static_cast<std::uint32_t>(placement.start);
+  zipformat::PrefixMeasure prefix(directory_.ArchiveEnd);
+  directory_.PrefixSize = ClampToPrefixSize(prefix.SoFar());
 
-  ReadCentralHeaders(endRecord);
-  directory_.LastDiskNumber = endRecord.ThisDisk();
-
-  // Without entries nothing but the directory's own place tells where the
-  // archive data begins: everything in front of it is prefix.
-  const std::int64_t prefixSize = endRecord.TotalEntries() == 0
-                                      ? computedStart
-                                      : directory_.PrefixSize + (computedStart - storedStart);
-  directory_.PrefixSize = ClampToPrefixSize(prefixSize);
+  ReadCentralHeaders(endRecord, placement.start, prefix);
+  directory_.LastDiskNumber = endRecord.thisDisk;
+  directory_.PrefixSize = ClampToPrefixSize(prefix.Result(placement));
 }
 
-void TZipBuilder::ReadCentralHeaders(const EndRecord& endRecord) {
-  const std::size_t entryCount = endRecord.TotalEntries();
+void TZipBuilder::ReadCentralHeaders(const EndRecord& endRecord, std::int64_t directoryStart,
+                                     zipformat::PrefixMeasure& prefix) {
+  const std::size_t entryCount = endRecord.totalEntries;
   // A hostile count must not reserve more than the directory can hold.
-  dirEntries_.reserve(std::min<std::size_t>(entryCount, endRecord.DirectorySize() / CentralHeaderSize));
+  dirEntries_.reserve(std::min<std::size_t>(entryCount, endRecord.directorySize / zipformat::CentralHeaderSize));
 
-  BufferedFileReader reader;
-  reader.Attach(directory_.ArchiveHandle);
+  zipformat::CentralDirectoryWalker walker(ReadAtOf(directory_.ArchiveHandle), directoryStart);
+  zipformat::DirectoryEntry stored;
   for (std::size_t index = 0; index < entryCount; ++index) {
-    std::unique_ptr<ZipDirEntry> entry = ReadCentralHeader(reader, endRecord);
-    const std::uint32_t localHeaderOffset = entry->LocalHeaderOffset;
-    if (std::int64_t{localHeaderOffset} < directory_.PrefixSize) {
-      directory_.PrefixSize = static_cast<std::int32_t>(localHeaderOffset);
+    ReadCentralHeader(walker, endRecord, stored);
+    auto entry = std::make_unique<ZipDirEntry>();
+    static_cast<CentralHeaderFields&>(*entry) = FieldsOf(stored.header);
+    entry->FileName = EntryTextToAnsi(TextBeforeZero(stored.name), stored.header.flags);
+    std::replace(entry->FileName.begin(), entry->FileName.end(), '/', '\\');
+    entry->Encrypted = (stored.header.flags & zipformat::general_flag::Encrypted) != 0;
+    entry->ExtraData.assign(reinterpret_cast<const std::uint8_t*>(stored.extra.data()),
+                            reinterpret_cast<const std::uint8_t*>(stored.extra.data()) + stored.extra.size());
+    if (!stored.comment.empty()) {
+      entry->FileComment = EntryTextToAnsi(TextBeforeZero(stored.comment), stored.header.flags);
     }
+
+    prefix.NoteLocalHeaderOffset(stored.header.localHeaderOffset);
+    directory_.PrefixSize = ClampToPrefixSize(prefix.SoFar());
     if (!useDirOnlyEntries_ && HasEmptyNamePart(entry->FileName)) {
       ++directory_.SkippedDirCount;
       continue;
@@ -191,55 +213,41 @@ void TZipBuilder::ReadCentralHeaders(const EndRecord& endRecord) {
   }
 }
 
-std::unique_ptr<ZipDirEntry> TZipBuilder::ReadCentralHeader(BufferedFileReader& reader, const EndRecord& endRecord) {
-  std::array<std::uint8_t, CentralHeaderSize> header{};
+void TZipBuilder::ReadCentralHeader(zipformat::CentralDirectoryWalker& walker, const EndRecord& endRecord,
+                                    zipformat::DirectoryEntry& stored) {
+  zipformat::WalkStep step = walker.Next(stored);
   // A short header means the directory goes on at the start of the next disk.
-  while (reader.Read(header) < header.size()) {
-    if (directory_.CurrentDisk >= endRecord.ThisDisk()) {
+  while (step == zipformat::WalkStep::HeaderShort) {
+    if (directory_.CurrentDisk >= endRecord.thisDisk) {
       throw EZipBuilder(message_id::CentralHeaderReadError, MessageDisplay::ShowBox);
     }
     SelectDisk(directory_.CurrentDisk + 1);
-    reader.Attach(directory_.ArchiveHandle);
+    walker.ContinueOn(ReadAtOf(directory_.ArchiveHandle), 0);
+    step = walker.Next(stored);
   }
-  if (ReadUint32(header, 0) != zip_signature::CentralHeader) {
+  if (step == zipformat::WalkStep::SignatureWrong) {
     throw EZipBuilder(message_id::CentralHeaderSignatureWrong, MessageDisplay::ShowBox);
   }
-  auto entry = std::make_unique<ZipDirEntry>();
-  static_cast<CentralHeaderFields&>(*entry) = CentralHeaderFieldsFromHeader(header);
-  const std::uint16_t flags = entry->Flags;
-
-  std::string name(entry->NameLength, '\0');
-  if (reader.Read(std::span(name)) < name.size()) {
+  if (step == zipformat::WalkStep::NameShort) {
     throw EZipBuilder(message_id::CentralFileNameReadError, MessageDisplay::ShowBox);
   }
-  directory_.LastVersionMadeBy = entry->VersionMadeBy;
-  directory_.LastHostSystem = entry->HostSystem;
-  entry->FileName = EntryTextToAnsi(TextBeforeZero(name), flags);
-  std::replace(entry->FileName.begin(), entry->FileName.end(), '/', '\\');
-  entry->Encrypted = (flags & entry_flag::Encrypted) != 0;
-
-  entry->ExtraData.resize(entry->ExtraLength);
-  if (reader.Read(entry->ExtraData) < entry->ExtraData.size()) {
+  // Set once the name is read, so that each header's texts are converted by its own bytes.
+  directory_.LastVersionMadeBy = stored.header.versionMadeBy;
+  directory_.LastHostSystem = stored.header.hostSystem;
+  if (step == zipformat::WalkStep::ExtraShort) {
     throw EZipBuilder(message_id::ListSeekError, MessageDisplay::ShowBox);
   }
-
-  std::string comment(entry->CommentLength, '\0');
-  if (reader.Read(std::span(comment)) < comment.size()) {
+  if (step == zipformat::WalkStep::CommentShort) {
     throw EZipBuilder(message_id::FileCommentReadError, MessageDisplay::ShowBox);
   }
-  if (!comment.empty()) {
-    entry->FileComment = EntryTextToAnsi(TextBeforeZero(comment), flags);
-  }
-  return entry;
 }
 
 // Bit 11 says the texts are UTF-8, whatever system made the archive; only the
 // others are in the OEM or ANSI code page the code page rule decides between.
 std::string TZipBuilder::EntryTextToAnsi(std::string_view stored, std::uint16_t flags) const {
-  if ((flags & entry_flag::Utf8Texts) != 0) {
-    return platform::Utf8ToAnsi(stored);
-  }
-  return OemAnsiConvert(stored, CodePageDirection::ToAnsi);
+  const zipformat::StoredTextEncoding encoding = zipformat::EncodingOfStoredText(
+      CodePageChoiceOf(codePage_), directory_.LastHostSystem, directory_.LastVersionMadeBy, flags);
+  return zipformat::DecodeStoredText(stored, encoding, {platform::Utf8ToAnsi, platform::OemToChar});
 }
 
 }  // namespace zipbuilder

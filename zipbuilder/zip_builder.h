@@ -53,6 +53,13 @@
 #include "zipbuilder/zip_records.h"
 #include "zipbuilder/zip_stream.h"
 
+namespace zipformat {
+class CentralDirectoryWalker;
+struct DirectoryEntry;
+struct LocatedEndRecord;
+class PrefixMeasure;
+}  // namespace zipformat
+
 namespace zipbuilder {
 
 // The directory of the current archive, as List read it, plus where the reader
@@ -108,7 +115,6 @@ struct EngineBinding {
 enum class EngineKind : std::uint8_t { Unzip, Zip };
 enum class EngineVersionKind : std::uint8_t { Public, Private };
 
-class BufferedFileReader;
 
 // What LocateEndRecord does where it cannot go on: raise the EZipBuilder that
 // says why, or report 11002 for a file it cannot open and answer false.
@@ -403,11 +409,13 @@ class TZipBuilder {
 
   // List's work once it knows there is a file; raises EZipBuilder and others.
   void ReadDirectory();
-  // Reads the end record's count of central headers from ArchiveHandle, which
-  // stands at the directory's start, into DirEntries.
-  void ReadCentralHeaders(const EndRecord& endRecord);
-  [[nodiscard]] std::unique_ptr<ZipDirEntry> ReadCentralHeader(BufferedFileReader& reader,
-                                                               const EndRecord& endRecord);
+  // Reads the end record's count of central headers from `directoryStart` of
+  // ArchiveHandle on into DirEntries, noting every local header offset in `prefix`.
+  void ReadCentralHeaders(const EndRecord& endRecord, std::int64_t directoryStart, zipformat::PrefixMeasure& prefix);
+  // The next header into `stored`, from the next disk where this one ends;
+  // raises what a header that cannot be read whole says.
+  void ReadCentralHeader(zipformat::CentralDirectoryWalker& walker, const EndRecord& endRecord,
+                         zipformat::DirectoryEntry& stored);
   // Decodes an entry's name or comment into the ANSI code page.
   [[nodiscard]] std::string EntryTextToAnsi(std::string_view stored, std::uint16_t flags) const;
   void CloseArchiveHandle();
@@ -415,11 +423,8 @@ class TZipBuilder {
   // Opens WorkFileName into ArchiveHandle (left open, also on failure), finds the
   // end record and sets EndRecordOffset, ArchiveEnd, ArchiveFileSize and RawComment.
   [[nodiscard]] bool LocateEndRecord(EndRecord& endRecord, EndRecordFailure failure);
-  // The garbage test and RawComment for an end record found at `position` of the
-  // last `window` bytes of the file.
-  void AcceptSearchedEndRecord(std::span<const std::uint8_t> window, std::size_t position,
-                               EndRecord& endRecord);
-  [[nodiscard]] int DiskNumberOfLabel() const;
+  // The directory state, the garbage warning and RawComment of an end record found.
+  void AcceptEndRecord(const zipformat::LocatedEndRecord& located, EndRecord& endRecord);
 
   // Closes ArchiveHandle and has the user supply disk `diskNumber` (0-based), or
   // picks its part file, and opens it into ArchiveHandle.

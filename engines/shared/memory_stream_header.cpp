@@ -1,8 +1,13 @@
 #include "engines/shared/memory_stream_header.h"
 
-#include "engines/shared/little_endian.h"
+#include "zipformat/little_endian.h"
 
 namespace engines::shared {
+
+using zipformat::ReadUint16;
+using zipformat::ReadUint32;
+using zipformat::WriteUint16;
+using zipformat::WriteUint32;
 
 std::optional<MemoryStreamHeader> ParseMemoryStreamHeader(std::span<const std::byte> bytes) {
   if (bytes.size() < MemoryStreamHeaderSize) {

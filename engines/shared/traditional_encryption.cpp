@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 namespace engines::shared {
 
@@ -66,7 +66,7 @@ void TraditionalCipher::Encrypt(std::span<std::byte> bytes) {
 }
 
 std::uint8_t EncryptionCheckByte(std::uint16_t flags, std::uint32_t crc32, std::uint32_t dosDateTime) {
-  if ((flags & zip_format::general_flag::DataDescriptor) != 0) {
+  if ((flags & zipformat::general_flag::DataDescriptor) != 0) {
     return static_cast<std::uint8_t>((dosDateTime >> 8) & 0xFF);
   }
   return static_cast<std::uint8_t>(crc32 >> 24);

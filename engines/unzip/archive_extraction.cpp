@@ -8,7 +8,6 @@
 
 #include "engines/shared/path_sanitising.h"
 #include "engines/shared/wildcard.h"
-#include "engines/shared/zip_format.h"
 #include "engines/unzip/archive_reader.h"
 #include "engines/unzip/destination_tree.h"
 #include "engines/unzip/entry_decoder.h"
@@ -20,10 +19,11 @@
 #include "platform/date_time.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 
@@ -72,8 +72,7 @@ std::optional<UnzipSkipReason> UnsupportedReason(const zf::CentralHeader& header
   if (header.method != zf::compression_method::Stored && header.method != zf::compression_method::Deflated) {
     return UnzipSkipReason::UnsupportedMethod;
   }
-  if ((header.flags & UnsupportedFlags) != 0 || header.diskStart != 0 ||
-      header.compressedSize == zf::Zip64Marker || header.uncompressedSize == zf::Zip64Marker) {
+  if ((header.flags & UnsupportedFlags) != 0 || header.diskStart != 0 || zf::UsesZip64Markers(header)) {
     return UnzipSkipReason::UnsupportedFeature;
   }
   return std::nullopt;
@@ -100,7 +99,7 @@ class ArchiveExtraction {
   [[nodiscard]] EntryOutcome ProcessFile(const SelectedEntry& selected);
   [[nodiscard]] EntryOutcome Skip(const SelectedEntry& selected, UnzipSkipReason reason, UnzipErrorValue error,
                                   const std::string& why);
-  [[nodiscard]] EntryOutcome OpenAndDecode(const SelectedEntry& selected, const EntryData& data,
+  [[nodiscard]] EntryOutcome OpenAndDecode(const SelectedEntry& selected, const zf::LocalEntry& data,
                                            PasswordAttempt attempt);
   [[nodiscard]] EntryOutcome Decode(const SelectedEntry& selected, OutputSink& sink, StoredBytesSource& source,
                                     std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize);
@@ -126,7 +125,7 @@ std::vector<SelectedEntry> ArchiveExtraction::Select(Flow& flow) {
   std::vector<std::string> names;
   names.reserve(directory_.entries.size());
   for (const ArchiveEntry& entry : directory_.entries) {
-    names.push_back(DecodeEntryText(entry.rawName, entry.header, command_.codePage));
+    names.push_back(DecodeEntryText(entry.name, entry.header, command_.codePage));
   }
   std::vector<std::string> unmatched;
   const std::vector<std::size_t> indices = SelectEntries(command_.specifications, names, unmatched);
@@ -238,8 +237,8 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
   if (channel_.NewFile(selected.name, header.uncompressedSize) == Flow::Stop) {
     return EntryOutcome::Stop;
   }
-  if (!entry.rawComment.empty() &&
-      channel_.FileComment(selected.name, DecodeEntryText(entry.rawComment, header, command_.codePage)) ==
+  if (!entry.comment.empty() &&
+      channel_.FileComment(selected.name, DecodeEntryText(entry.comment, header, command_.codePage)) ==
           Flow::Stop) {
     return EntryOutcome::Stop;
   }
@@ -285,7 +284,7 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
       }
     }
   }
-  const std::optional<EntryData> data = LocateEntryData(archive_, directory_, entry);
+  const std::optional<zf::LocalEntry> data = LocateEntryData(archive_, directory_, entry);
   if (!data) {
     return Skip(selected, UnzipSkipReason::DataError, UnzipErrorValue::FormatError, "its local header is damaged");
   }
@@ -296,10 +295,10 @@ EntryOutcome ArchiveExtraction::ProcessFile(const SelectedEntry& selected) {
   return outcome;
 }
 
-EntryOutcome ArchiveExtraction::OpenAndDecode(const SelectedEntry& selected, const EntryData& data,
+EntryOutcome ArchiveExtraction::OpenAndDecode(const SelectedEntry& selected, const zf::LocalEntry& data,
                                               PasswordAttempt attempt) {
   const zf::CentralHeader& header = selected.entry->header;
-  ArchiveBytesSource source(archive_, data.offset, header.compressedSize);
+  ArchiveBytesSource source(archive_, data.dataOffset, header.compressedSize);
   std::optional<shared::TraditionalCipher> cipher;
   std::uint32_t storedSize = header.compressedSize;
   if ((header.flags & zf::general_flag::Encrypted) != 0) {
@@ -309,7 +308,7 @@ EntryOutcome ArchiveExtraction::OpenAndDecode(const SelectedEntry& selected, con
     }
     storedSize -= static_cast<std::uint32_t>(encryptionHeader.size());
     const std::uint8_t checkByte =
-        shared::EncryptionCheckByte(data.localHeader.flags, header.crc32, data.localHeader.dosDateTime);
+        shared::EncryptionCheckByte(data.header.flags, header.crc32, data.header.dosDateTime);
     const PasswordResult result = attempt == PasswordAttempt::First
                                       ? passwords_.Open(selected.name, encryptionHeader, checkByte, cipher)
                                       : passwords_.OpenAgain(selected.name, encryptionHeader, checkByte, cipher);
@@ -440,14 +439,14 @@ std::int32_t ExtractFromArchive(const UnzipCommand& command, CallbackChannel& ch
     }
     return 0;
   }
-  DirectoryProblem problem = DirectoryProblem::None;
+  zf::DirectoryProblem problem = zf::DirectoryProblem::None;
   const std::optional<CentralDirectory> directory = ReadCentralDirectory(*archive, problem);
   if (!directory) {
-    if (channel.Message(problem == DirectoryProblem::Zip64 || problem == DirectoryProblem::Spanned
+    if (channel.Message(problem == zf::DirectoryProblem::Zip64 || problem == zf::DirectoryProblem::Spanned
                             ? UnzipErrorValue::Unsupported
                             : UnzipErrorValue::FormatError,
                         "The archive \"" + command.archivePath + "\" cannot be read: " +
-                            std::string(DescribeDirectoryProblem(problem))) == Flow::Continue) {
+                            std::string(zf::DescribeDirectoryProblem(problem))) == Flow::Continue) {
       static_cast<void>(channel.BatchEnd());
     }
     return 0;

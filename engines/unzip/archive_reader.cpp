@@ -1,74 +1,16 @@
 #include "engines/unzip/archive_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <utility>
 
 namespace engines::unzip {
 
-namespace zf = shared::zip_format;
-
 namespace {
 
-// A central directory larger than this is not one this engine will hold in memory
-// (it would describe millions of entries).
-constexpr std::uint32_t LargestDirectory = 256u * 1024 * 1024;
-constexpr std::uint16_t Zip64EntryCountMarker = 0xFFFF;
 // Reads up to this size go through the window, which is read this large.
 constexpr std::int64_t ReadAheadLimit = 64 * 1024;
 constexpr std::int64_t ReadAheadWindow = 256 * 1024;
-
-std::string TextAt(std::span<const std::byte> bytes, std::size_t offset, std::size_t length) {
-  return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, length);
-}
-
-struct EndRecordAt {
-  zf::EndRecord record;
-  std::int64_t offset = 0;
-};
-
-std::optional<EndRecordAt> FindEndRecord(const ArchiveFile& archive) {
-  const std::int64_t windowSize = std::min<std::int64_t>(archive.Size(), zf::EndRecordSearchWindow);
-  std::vector<std::byte> window(static_cast<std::size_t>(windowSize));
-  const std::int64_t windowStart = archive.Size() - windowSize;
-  if (!archive.ReadAt(windowStart, window)) {
-    return std::nullopt;
-  }
-  const std::optional<std::size_t> position = zf::FindEndRecord(window);
-  if (!position) {
-    return std::nullopt;
-  }
-  return EndRecordAt{*zf::ParseEndRecord(std::span(window).subspan(*position)),
-                     windowStart + static_cast<std::int64_t>(*position)};
-}
-
-bool IsZip64(const zf::EndRecord& record) {
-  return record.totalEntries == Zip64EntryCountMarker || record.directoryOffset == zf::Zip64Marker ||
-         record.directorySize == zf::Zip64Marker;
-}
-
-std::optional<std::vector<ArchiveEntry>> ParseEntries(std::span<const std::byte> bytes, std::uint16_t expected) {
-  std::vector<ArchiveEntry> entries;
-  entries.reserve(expected);
-  std::size_t offset = 0;
-  while (entries.size() < expected) {
-    const std::optional<zf::CentralHeader> header = zf::ParseCentralHeader(bytes.subspan(offset));
-    if (!header || offset + zf::CentralHeaderSize + header->VariableLength() > bytes.size()) {
-      return std::nullopt;
-    }
-    const std::size_t nameStart = offset + zf::CentralHeaderSize;
-    const std::size_t commentStart = nameStart + header->nameLength + header->extraLength;
-    ArchiveEntry entry;
-    entry.index = static_cast<std::uint32_t>(entries.size());
-    entry.header = *header;
-    entry.rawName = TextAt(bytes, nameStart, header->nameLength);
-    entry.rawComment = TextAt(bytes, commentStart, header->commentLength);
-    entries.push_back(std::move(entry));
-    offset = commentStart + header->commentLength;
-  }
-  return entries;
-}
 
 }  // namespace
 
@@ -143,84 +85,30 @@ bool ArchiveFile::ReadFromFile(std::int64_t offset, std::span<std::byte> into) c
   return true;
 }
 
-std::optional<CentralDirectory> ReadCentralDirectory(const ArchiveFile& archive, DirectoryProblem& problem) {
-  problem = DirectoryProblem::None;
-  const std::optional<EndRecordAt> end = FindEndRecord(archive);
-  if (!end) {
-    problem = DirectoryProblem::NoEndRecord;
-    return std::nullopt;
-  }
-  if (end->record.thisDisk != 0 || end->record.directoryDisk != 0) {
-    problem = DirectoryProblem::Spanned;
-    return std::nullopt;
-  }
-  if (IsZip64(end->record)) {
-    problem = DirectoryProblem::Zip64;
-    return std::nullopt;
-  }
-  if (end->record.directorySize > LargestDirectory) {
-    problem = DirectoryProblem::Damaged;
-    return std::nullopt;
-  }
-  // The directory ends where the end record starts; where it was written to start
-  // tells how far the archive has moved since (a stub put in front of it).
-  CentralDirectory directory;
-  std::int64_t start = end->offset - end->record.directorySize;
-  if (start < 0) {
-    start = end->record.directoryOffset;
-  } else {
-    directory.displacement = start - end->record.directoryOffset;
-  }
-  std::vector<std::byte> bytes(end->record.directorySize);
-  if (!archive.ReadAt(start, bytes)) {
-    problem = DirectoryProblem::Unreadable;
-    return std::nullopt;
-  }
-  std::optional<std::vector<ArchiveEntry>> entries = ParseEntries(bytes, end->record.totalEntries);
-  if (!entries) {
-    problem = DirectoryProblem::Damaged;
-    return std::nullopt;
-  }
-  directory.entries = std::move(*entries);
-  return directory;
+zipformat::ReadAtFunction ArchiveFile::Reader() const {
+  return zipformat::FromExactReader(size_, [this](std::int64_t offset, std::span<std::byte> into) {
+    return ReadAt(offset, into);
+  });
 }
 
-std::string_view DescribeDirectoryProblem(DirectoryProblem problem) {
-  switch (problem) {
-    case DirectoryProblem::None:
-      return "no problem";
-    case DirectoryProblem::NoEndRecord:
-      return "it is not a zip archive (no end of central directory record)";
-    case DirectoryProblem::Spanned:
-      return "it is one part of an archive spanned over several disks or files";
-    case DirectoryProblem::Zip64:
-      return "it is a Zip64 archive, which this engine does not read";
-    case DirectoryProblem::Unreadable:
-      return "its central directory cannot be read";
-    case DirectoryProblem::Damaged:
-      return "its central directory is damaged";
+std::optional<CentralDirectory> ReadCentralDirectory(const ArchiveFile& archive,
+                                                     zipformat::DirectoryProblem& problem) {
+  zipformat::DirectoryReading reading = zipformat::ReadSingleDiskDirectory(archive.Size(), archive.Reader());
+  problem = reading.problem;
+  if (problem != zipformat::DirectoryProblem::None) {
+    return std::nullopt;
   }
-  return "unknown problem";
+  return std::move(reading.directory);
 }
 
-std::optional<EntryData> LocateEntryData(const ArchiveFile& archive, const CentralDirectory& directory,
-                                         const ArchiveEntry& entry) {
-  const std::int64_t headerOffset = entry.header.localHeaderOffset + directory.displacement;
-  std::array<std::byte, zf::LocalHeaderSize> bytes{};
-  if (!archive.ReadAt(headerOffset, bytes)) {
+std::optional<zipformat::LocalEntry> LocateEntryData(const ArchiveFile& archive, const CentralDirectory& directory,
+                                                     const ArchiveEntry& entry) {
+  const std::int64_t headerOffset = entry.header.localHeaderOffset + directory.placement.Displacement();
+  std::optional<zipformat::LocalEntry> local = zipformat::ReadLocalEntry(archive.Reader(), headerOffset, entry.header);
+  if (!local || local->dataEnd > archive.Size()) {
     return std::nullopt;
   }
-  const std::optional<zf::LocalHeader> local = zf::ParseLocalHeader(bytes);
-  if (!local) {
-    return std::nullopt;
-  }
-  EntryData data;
-  data.localHeader = *local;
-  data.offset = headerOffset + static_cast<std::int64_t>(zf::LocalHeaderSize + local->VariableLength());
-  if (data.offset + entry.header.compressedSize > archive.Size()) {
-    return std::nullopt;
-  }
-  return data;
+  return local;
 }
 
 }  // namespace engines::unzip

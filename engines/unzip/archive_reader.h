@@ -1,5 +1,5 @@
-// Reading an archive file: its end record, its central directory and where each
-// entry's data starts. Parsing is zip_format's; this layer finds the bytes.
+// Reading an archive file: the file itself, and through the zip format core its
+// end record, its central directory and where each entry's data starts.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +9,15 @@
 #include <string_view>
 #include <vector>
 
-#include "engines/shared/zip_format.h"
 #include "platform/files.h"
+#include "zipformat/local_entry.h"
+#include "zipformat/read_at.h"
+#include "zipformat/single_disk_directory.h"
 
 namespace engines::unzip {
 
 // One central directory entry with its raw (undecoded) name and comment.
-struct ArchiveEntry {
-  std::uint32_t index = 0;  // position in the central directory, from 0
-  shared::zip_format::CentralHeader header;
-  std::string rawName;
-  std::string rawComment;
-};
+using ArchiveEntry = zipformat::DirectoryEntry;
 
 // An open archive file; closes itself.
 class ArchiveFile {
@@ -40,6 +37,8 @@ class ArchiveFile {
   // reads are served from a window read ahead, since entries are mostly read in
   // archive order: a small entry then costs no system call of its own.
   [[nodiscard]] bool ReadAt(std::int64_t offset, std::span<std::byte> into) const;
+  // ReadAt as the zip format core reads; valid while the file is.
+  [[nodiscard]] zipformat::ReadAtFunction Reader() const;
 
  private:
   [[nodiscard]] bool ReadFromFile(std::int64_t offset, std::span<std::byte> into) const;
@@ -50,27 +49,19 @@ class ArchiveFile {
   mutable std::int64_t windowStart_ = 0;
 };
 
-struct CentralDirectory {
-  std::vector<ArchiveEntry> entries;
-  // Added to every stored offset: non-zero when something was put in front of an
-  // archive whose offsets count from its own start (a self-extractor stub).
-  std::int64_t displacement = 0;
-};
-
-enum class DirectoryProblem { None, NoEndRecord, Spanned, Zip64, Unreadable, Damaged };
+// Its placement's displacement is added to every stored offset: non-zero when
+// something was put in front of an archive whose offsets count from its own
+// start (a self-extractor stub).
+using CentralDirectory = zipformat::SingleDiskDirectory;
 
 [[nodiscard]] std::optional<CentralDirectory> ReadCentralDirectory(const ArchiveFile& archive,
-                                                                   DirectoryProblem& problem);
-[[nodiscard]] std::string_view DescribeDirectoryProblem(DirectoryProblem problem);
+                                                                   zipformat::DirectoryProblem& problem);
 
 // Where an entry's stored bytes (encryption header included) begin, from its
 // local header; nothing when that header is unreadable or the data would run
 // past the end of the file.
-struct EntryData {
-  std::int64_t offset = 0;
-  shared::zip_format::LocalHeader localHeader;
-};
-[[nodiscard]] std::optional<EntryData> LocateEntryData(const ArchiveFile& archive, const CentralDirectory& directory,
-                                                       const ArchiveEntry& entry);
+[[nodiscard]] std::optional<zipformat::LocalEntry> LocateEntryData(const ArchiveFile& archive,
+                                                                   const CentralDirectory& directory,
+                                                                   const ArchiveEntry& entry);
 
 }  // namespace engines::unzip

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "engines/engine_records.h"
+#include "zipformat/text_encoding.h"
 
 namespace engines::unzip {
 
-enum class CodePageOption : std::uint16_t { Automatic = 0, None = 1, Oem = 2 };
+// The record's code page field: 0 automatic, 1 none, 2 OEM.
+using CodePageOption = zipformat::CodePageChoice;
 enum class OperationMode { Extract, TestOnly };
 enum class FolderNames { Recreate, Drop };
 enum class ExistingFiles { Ask, Overwrite };

@@ -5,11 +5,11 @@
 #include <new>
 
 #include "engines/shared/crc32.h"
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

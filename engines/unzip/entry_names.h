@@ -1,21 +1,18 @@
-// Entry names and comments as the caller's code page shows them.
-//
-// General flag bit 11 marks UTF-8 text, which becomes ANSI. Other text is in the
-// OEM code page when the record asks for that (cpOEM), or, automatically, when the
-// archive was made on MS-DOS (host 0), OS/2 (6) or by an NTFS host with version
-// 5.0 (11 with version 50), the systems whose zippers wrote OEM names; it becomes
-// ANSI. Text from any other host is taken as it is, and cpNone never converts.
+// Entry names and comments as the caller's code page shows them. Which encoding
+// a stored text is in (UTF-8 by general flag bit 11, OEM by the code page choice
+// or the host that made the archive, or as it is) is the zip format core's rule;
+// the conversion to ANSI is the platform's.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "engines/shared/zip_format.h"
 #include "engines/unzip/command.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip {
 
-[[nodiscard]] std::string DecodeEntryText(std::string_view raw, const shared::zip_format::CentralHeader& header,
+[[nodiscard]] std::string DecodeEntryText(std::string_view raw, const zipformat::CentralHeader& header,
                                           CodePageOption codePage);
 
 }  // namespace engines::unzip

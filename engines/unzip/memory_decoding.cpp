@@ -4,12 +4,12 @@
 #include <string>
 
 #include "engines/shared/memory_stream_header.h"
-#include "engines/shared/zip_format.h"
 #include "engines/unzip/entry_decoder.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

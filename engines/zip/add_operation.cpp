@@ -14,7 +14,7 @@
 
 namespace engines::zip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 
@@ -33,9 +33,10 @@ std::string DescribeAdded(const std::string& name, const CentralEntry& written) 
   return "adding: " + name + (deflated ? " (deflated " : " (stored ") + std::to_string(saved) + "%)";
 }
 
-ZipErrorValue ErrorOf(ArchiveProblem problem) {
-  return problem == ArchiveProblem::Spanned || problem == ArchiveProblem::Zip64 ? ZipErrorValue::ArchiveUnsupported
-                                                                                : ZipErrorValue::ArchiveUnreadable;
+ZipErrorValue ErrorOf(zf::DirectoryProblem problem) {
+  return problem == zf::DirectoryProblem::Spanned || problem == zf::DirectoryProblem::Zip64
+             ? ZipErrorValue::ArchiveUnsupported
+             : ZipErrorValue::ArchiveUnreadable;
 }
 
 std::vector<DataSource> DataSourcesOf(const std::vector<PlannedEntry>& entries) {
@@ -60,11 +61,11 @@ class Adder {
 
   std::int32_t Run() {
     if (FileExists(command_.archivePath)) {
-      ArchiveProblem problem = ArchiveProblem::None;
+      zf::DirectoryProblem problem = zf::DirectoryProblem::None;
       std::optional<ExistingArchive> opened = ExistingArchive::Open(command_.archivePath, problem);
       if (!opened) {
         Report(ErrorOf(problem), "Cannot add to " + command_.archivePath + ": " +
-                                     std::string(DescribeArchiveProblem(problem)));
+                                     std::string(zf::DescribeDirectoryProblem(problem)));
         return 0;
       }
       archive_.emplace(std::move(*opened));
@@ -143,7 +144,7 @@ class Adder {
       if (channel_.AskFileComment(entry.displayName, comment) == Flow::Stop) {
         return 0;
       }
-      entry.comment = EncodeForArchive(comment, command_.nameEncoding);
+      entry.comment = EncodeForArchive(comment, command_.codePage);
       switch (writer.Write(entry, directory)) {
         case EntryOutcome::Written:
           ++added;

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <set>
 
-#include "engines/shared/zip_format.h"
 #include "engines/zip/file_selection.h"
 #include "platform/date_time.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "zipformat/records.h"
 
 namespace engines::zip {
 
@@ -95,7 +95,7 @@ class Planner {
     PlannedEntry entry;
     entry.origin = EntryOrigin::VolumeLabel;
     entry.displayName = volume.label;
-    entry.name = EncodeForArchive(volume.label, command_.nameEncoding);
+    entry.name = EncodeForArchive(volume.label, command_.codePage);
     entry.dosDateTime = platform::SystemTimeToDosDateTime(platform::GetLocalTime());
     entry.level = 0;
     plan_.entries.push_back(std::move(entry));
@@ -123,11 +123,11 @@ class Planner {
       return channel_.Message(ZipErrorValue::NameRefused,
                               "Left out " + name + ": " + std::string(shared::DescribeVerdict(refusal)));
     }
-    if (entry.size >= shared::zip_format::Zip64Marker) {
+    if (entry.size >= zipformat::Zip64Marker) {
       return channel_.Message(ZipErrorValue::TooLarge, "Left out " + *safe + ": 4 GiB or larger needs Zip64");
     }
     entry.displayName = *safe;
-    entry.name = EncodeForArchive(*safe, command_.nameEncoding);
+    entry.name = EncodeForArchive(*safe, command_.codePage);
     if (!plannedNames_.insert(LowerAscii(entry.name.bytes)).second || !TakesPlaceOfOldEntry(entry)) {
       return Flow::Continue;
     }

@@ -5,7 +5,7 @@
 
 namespace engines::zip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

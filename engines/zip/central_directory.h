@@ -8,13 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "engines/shared/zip_format.h"
 #include "engines/zip/archive_output.h"
+#include "zipformat/records.h"
 
 namespace engines::zip {
 
 struct CentralEntry {
-  shared::zip_format::CentralHeader header;
+  zipformat::CentralHeader header;
   std::string name;
   std::string extra;
   std::string comment;
@@ -24,7 +24,7 @@ struct CentralEntry {
 inline constexpr std::int64_t LargestOffset = 0xFFFFFFFE;
 inline constexpr std::size_t MostEntries = 0xFFFF;
 
-void WriteLocalHeader(ArchiveOutput& output, const shared::zip_format::LocalHeader& header, std::string_view name);
+void WriteLocalHeader(ArchiveOutput& output, const zipformat::LocalHeader& header, std::string_view name);
 
 enum class DirectoryOutcome { Written, TooLarge };
 

@@ -9,7 +9,6 @@ namespace {
 
 // Paths and passwords longer than this are not texts a caller meant to pass.
 constexpr std::size_t LongestText = 32768;
-constexpr std::uint16_t OemCodePage = 2;
 
 std::string CopyText(const char* text) {
   if (text == nullptr) {
@@ -103,7 +102,7 @@ void ReadOptions(const ZipCommandRecord& record, ZipCommand& command) {
   command.sources = IsSet(header.Move) ? SourcesAfterwards::Remove : SourcesAfterwards::Keep;
   command.archiveDate = IsSet(header.ZipTime) ? ArchiveDate::NewestEntry : ArchiveDate::WhenWritten;
   command.nameForm = IsSet(header.ForceDosNames) ? NameForm::Dos83 : NameForm::AsGiven;
-  command.nameEncoding = record.CodePage == OemCodePage ? NameEncoding::Oem : NameEncoding::Utf8;
+  command.codePage = static_cast<zipformat::CodePageChoice>(record.CodePage);
   command.archiveBitSelection = record.ArchiveOnly != 0 ? ArchiveBitSelection::ArchiveBitSet
                                                         : ArchiveBitSelection::AnyFile;
   command.archiveBitAfterwards = record.ResetArchive != 0 ? ArchiveBitAfterwards::Clear : ArchiveBitAfterwards::Keep;

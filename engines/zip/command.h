@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engines/engine_records.h"
+#include "zipformat/text_encoding.h"
 
 namespace engines::zip {
 
@@ -22,7 +23,6 @@ enum class Replacement { Always, Freshen, Update };
 enum class SourcesAfterwards { Keep, Remove };
 enum class ArchiveDate { WhenWritten, NewestEntry };
 enum class NameForm { AsGiven, Dos83 };
-enum class NameEncoding { Utf8, Oem };
 enum class ArchiveBitSelection { AnyFile, ArchiveBitSet };
 enum class ArchiveBitAfterwards { Keep, Clear };
 enum class OldArchive { Replace, ToRecycleBin };
@@ -59,7 +59,7 @@ struct ZipCommand {
   SourcesAfterwards sources = SourcesAfterwards::Keep;
   ArchiveDate archiveDate = ArchiveDate::WhenWritten;
   NameForm nameForm = NameForm::AsGiven;
-  NameEncoding nameEncoding = NameEncoding::Utf8;
+  zipformat::CodePageChoice codePage = zipformat::CodePageChoice::Automatic;  // how new texts are stored
   ArchiveBitSelection archiveBitSelection = ArchiveBitSelection::AnyFile;
   ArchiveBitAfterwards archiveBitAfterwards = ArchiveBitAfterwards::Keep;
   OldArchive oldArchive = OldArchive::Replace;

@@ -23,14 +23,15 @@ std::string WithoutAddMarkers(std::string_view line) {
 }
 
 // Specifications arrive in the ANSI code page; names in the archive may be UTF-8
-// or OEM, so a specification is tried in the archive's encodings as well.
+// or OEM, so a specification is tried in the forms the engine stores names in
+// as well: UTF-8 (what Automatic stores) and OEM.
 std::vector<std::string> SpecificationForms(const ZipCommand& command) {
   std::vector<std::string> forms;
   for (const FileSpecification& specification : command.specifications) {
     const std::string pattern = WithoutAddMarkers(specification.pattern);
     forms.push_back(pattern);
-    for (const NameEncoding encoding : {NameEncoding::Utf8, NameEncoding::Oem}) {
-      std::string encoded = EncodeForArchive(pattern, encoding).bytes;
+    for (const zipformat::CodePageChoice choice : {zipformat::CodePageChoice::Automatic, zipformat::CodePageChoice::Oem}) {
+      std::string encoded = EncodeForArchive(pattern, choice).bytes;
       if (encoded != pattern) {
         forms.push_back(std::move(encoded));
       }
@@ -44,12 +45,14 @@ class Deleter {
   Deleter(const ZipCommand& command, CallbackChannel& channel) : command_(command), channel_(channel) {}
 
   std::int32_t Run() {
-    ArchiveProblem problem = ArchiveProblem::None;
+    zipformat::DirectoryProblem problem = zipformat::DirectoryProblem::None;
     std::optional<ExistingArchive> opened = ExistingArchive::Open(command_.archivePath, problem);
     if (!opened) {
-      Report(problem == ArchiveProblem::Spanned || problem == ArchiveProblem::Zip64 ? ZipErrorValue::ArchiveUnsupported
-                                                                                       : ZipErrorValue::ArchiveUnreadable,
-             "Cannot delete from " + command_.archivePath + ": " + std::string(DescribeArchiveProblem(problem)));
+      const bool unsupported =
+          problem == zipformat::DirectoryProblem::Spanned || problem == zipformat::DirectoryProblem::Zip64;
+      Report(unsupported ? ZipErrorValue::ArchiveUnsupported : ZipErrorValue::ArchiveUnreadable,
+             "Cannot delete from " + command_.archivePath + ": " +
+                 std::string(zipformat::DescribeDirectoryProblem(problem)));
       return 0;
     }
     archive_.emplace(std::move(*opened));

@@ -5,12 +5,12 @@
 #include <utility>
 
 #include "engines/shared/crc32.h"
-#include "engines/shared/zip_format.h"
 #include "platform/date_time.h"
+#include "zipformat/records.h"
 
 namespace engines::zip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 
@@ -19,8 +19,6 @@ constexpr std::uint8_t UnixVersionMadeBy = 30;
 constexpr std::uint8_t DosVersionMadeBy = 20;
 constexpr std::uint32_t VolumeLabelAttribute = 0x08;
 constexpr std::int64_t RereadPieceSize = 1 << 20;
-// Where the CRC-32 and the two sizes lie in a local header.
-constexpr std::int64_t LocalHeaderSizesOffset = 14;
 
 struct DataFacts {
   std::uint16_t method = zf::compression_method::Stored;
@@ -283,8 +281,8 @@ EntryOutcome EntryWriter::WritePieces(const PlannedEntry& entry, std::unique_ptr
   } else {
     std::array<std::byte, zf::LocalHeaderSize> header{};
     zf::WriteLocalHeader(header, LocalHeaderFor(entry, facts));
-    output_.Overwrite(entryStart + LocalHeaderSizesOffset,
-                      std::span(header).subspan(LocalHeaderSizesOffset, 12));
+    output_.Overwrite(entryStart + static_cast<std::int64_t>(zf::LocalHeaderCrcAndSizesOffset),
+                      std::span(header).subspan(zf::LocalHeaderCrcAndSizesOffset, zf::LocalHeaderCrcAndSizesLength));
   }
   directory.push_back(CentralEntryFor(entry, facts, entryStart));
   return EntryOutcome::Written;

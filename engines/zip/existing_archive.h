@@ -12,21 +12,21 @@
 #include <string_view>
 #include <vector>
 
-#include "engines/shared/zip_format.h"
 #include "platform/files.h"
+#include "zipformat/read_at.h"
+#include "zipformat/records.h"
+#include "zipformat/single_disk_directory.h"
 
 namespace engines::zip {
 
 struct ExistingEntry {
-  shared::zip_format::CentralHeader header;
+  zipformat::CentralHeader header;
   std::string name;  // raw, as stored
   std::string extra;
   std::string comment;
   std::int64_t localHeaderPosition = 0;  // in the file
   std::int64_t storedLength = 0;         // local header, data and data descriptor
 };
-
-enum class ArchiveProblem { None, Unreadable, NotAnArchive, Spanned, Zip64, Damaged };
 
 class ExistingArchive {
  public:
@@ -37,7 +37,12 @@ class ExistingArchive {
   ExistingArchive(const ExistingArchive&) = delete;
   ExistingArchive& operator=(const ExistingArchive&) = delete;
 
-  [[nodiscard]] static std::optional<ExistingArchive> Open(std::string_view path, ArchiveProblem& problem);
+  // Nothing when the archive cannot be rewritten: besides what keeps its
+  // directory from being read (an archive that cannot be opened is Unreadable),
+  // Zip64 records of any kind, offsets that point past their entries, and
+  // entries that run into the directory.
+  [[nodiscard]] static std::optional<ExistingArchive> Open(std::string_view path,
+                                                           zipformat::DirectoryProblem& problem);
 
   [[nodiscard]] const std::vector<ExistingEntry>& Entries() const { return entries_; }
   [[nodiscard]] std::int64_t PrefixLength() const { return prefixLength_; }
@@ -46,7 +51,9 @@ class ExistingArchive {
   [[nodiscard]] bool ReadAt(std::int64_t position, std::span<std::byte> into) const;
 
  private:
-  [[nodiscard]] ArchiveProblem ReadDirectory();
+  [[nodiscard]] zipformat::ReadAtFunction Reader() const;
+  [[nodiscard]] zipformat::DirectoryProblem ReadDirectory();
+  [[nodiscard]] zipformat::DirectoryProblem TakeEntries(zipformat::SingleDiskDirectory& directory);
   [[nodiscard]] bool MeasureEntry(ExistingEntry& entry, std::int64_t directoryStart) const;
 
   platform::FileHandle file_ = platform::InvalidFileHandle;
@@ -55,8 +62,6 @@ class ExistingArchive {
   std::int64_t prefixLength_ = 0;
   std::string comment_;
 };
-
-[[nodiscard]] std::string_view DescribeArchiveProblem(ArchiveProblem problem);
 
 // Entry names compared as the component and Windows compare them: "/" and "\"
 // alike, ASCII letters without regard to case.

@@ -6,11 +6,11 @@
 #include "engines/shared/crc32.h"
 #include "engines/shared/memory_stream_header.h"
 #include "engines/shared/whole_deflate.h"
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 namespace engines::zip {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

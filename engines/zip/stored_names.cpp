@@ -52,10 +52,6 @@ std::string DosNameComponent(std::string_view component) {
   return dosName;
 }
 
-bool IsPlainAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char character) { return static_cast<unsigned char>(character) < 0x80; });
-}
-
 }  // namespace
 
 std::optional<std::string> SafeEntryName(std::string_view name, shared::EntryKind kind,
@@ -86,14 +82,16 @@ std::string DosName(std::string_view name) {
   return converted;
 }
 
-EncodedText EncodeForArchive(std::string_view ansiText, NameEncoding encoding) {
-  if (IsPlainAscii(ansiText)) {
-    return EncodedText{std::string(ansiText), false};
+EncodedText EncodeForArchive(std::string_view ansiText, zipformat::CodePageChoice codePage) {
+  switch (zipformat::EncodingOfNewText(codePage, ansiText)) {
+    case zipformat::StoredTextEncoding::Oem:
+      return EncodedText{platform::CharToOem(ansiText), false};
+    case zipformat::StoredTextEncoding::Utf8:
+      return EncodedText{platform::AnsiToUtf8(ansiText), true};
+    case zipformat::StoredTextEncoding::AsStored:
+      break;
   }
-  if (encoding == NameEncoding::Oem) {
-    return EncodedText{platform::CharToOem(ansiText), false};
-  }
-  return EncodedText{platform::AnsiToUtf8(ansiText), true};
+  return EncodedText{std::string(ansiText), false};
 }
 
 }  // namespace engines::zip

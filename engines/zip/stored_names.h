@@ -10,6 +10,7 @@
 
 #include "engines/shared/path_sanitising.h"
 #include "engines/zip/command.h"
+#include "zipformat/text_encoding.h"
 
 namespace engines::zip {
 
@@ -29,8 +30,9 @@ struct EncodedText {
   bool utf8 = false;  // set general flag bit 11
 };
 
-// The engine's texts are ANSI. Stored names and comments are UTF-8 (flagged when
-// not plain ASCII), or the OEM code page when the caller asks for it.
-[[nodiscard]] EncodedText EncodeForArchive(std::string_view ansiText, NameEncoding encoding);
+// The engine's texts are ANSI. How they are stored is the zip format core's rule:
+// plain ASCII as it is, otherwise UTF-8 (flagged), or the OEM code page when the
+// caller asks for it.
+[[nodiscard]] EncodedText EncodeForArchive(std::string_view ansiText, zipformat::CodePageChoice codePage);
 
 }  // namespace engines::zip

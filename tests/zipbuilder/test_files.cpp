@@ -10,13 +10,13 @@
 #include "engines/shared/crc32.h"
 #include "engines/shared/deflate_codec.h"
 #include "engines/shared/memory_stream_header.h"
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 namespace zipbuilder::testing_support {
 
 namespace {
 
-namespace zip_format = engines::shared::zip_format;
+namespace zip_format = zipformat;
 
 constexpr std::uint16_t VersionNeededToExtract = 20;
 constexpr std::uint32_t FixedDosDateTime = 0x5A215C00;  // 2025-01-01 11:32:00
@@ -136,7 +136,7 @@ std::string BuildArchive(const std::vector<ArchiveEntry>& entries) {
 
 std::string BuildDeflatedMemoryStream(std::string_view content) {
   engines::shared::MemoryStreamHeader header;
-  header.method = engines::shared::zip_format::compression_method::Deflated;
+  header.method = zipformat::compression_method::Deflated;
   header.crc32 = Crc(content);
   std::string stream = FixedPart(engines::shared::MemoryStreamHeaderSize, [&](auto bytes) {
     engines::shared::WriteMemoryStreamHeader(bytes, header);

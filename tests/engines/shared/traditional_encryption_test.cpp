@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 namespace engines::shared {
 namespace {
@@ -43,7 +43,7 @@ TEST(TraditionalCipher, CheckByteComesFromTimeOnlyWithADataDescriptor) {
   const std::uint32_t crc = 0xAB123456;
   const std::uint32_t dosDateTime = 0x5A21'7C3E;  // time 0x7C3E in the low half
   EXPECT_EQ(EncryptionCheckByte(0, crc, dosDateTime), 0xAB);
-  EXPECT_EQ(EncryptionCheckByte(zip_format::general_flag::DataDescriptor, crc, dosDateTime), 0x7C);
+  EXPECT_EQ(EncryptionCheckByte(zipformat::general_flag::DataDescriptor, crc, dosDateTime), 0x7C);
 }
 
 std::array<std::byte, EncryptionHeaderSize> EncryptedHeader(std::string_view password, std::uint8_t checkByte) {

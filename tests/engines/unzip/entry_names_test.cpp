@@ -10,7 +10,7 @@
 namespace engines::unzip::testing {
 namespace {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 struct NameCase {
   const char* what;

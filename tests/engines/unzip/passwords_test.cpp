@@ -4,10 +4,10 @@
 
 #include "engines/shared/crc32.h"
 #include "engines/shared/traditional_encryption.h"
-#include "engines/shared/zip_format.h"
 #include "engines/engine_protocol.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip::testing {
 namespace {
@@ -144,7 +144,7 @@ class FalselyAcceptedPassword : public Passwords {
     const std::span<const std::byte, shared::EncryptionHeaderSize> header(
         archive.bytes.data() + archive.dataOffsets[0], shared::EncryptionHeaderSize);
     const std::uint8_t checkByte = shared::EncryptionCheckByte(
-        shared::zip_format::general_flag::Encrypted,
+        zipformat::general_flag::Encrypted,
         shared::UpdateCrc32(0, std::as_bytes(std::span(secretEntry_.content))), secretEntry_.dosDateTime);
     for (int candidate = 0;; ++candidate) {
       const std::string password = "impostor" + std::to_string(candidate);

@@ -7,11 +7,11 @@
 #include "engines/shared/crc32.h"
 #include "engines/shared/deflate_codec.h"
 #include "engines/shared/traditional_encryption.h"
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 namespace engines::unzip::testing {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

@@ -2,16 +2,16 @@
 // replacement rules, moving, and what becomes of an archive that already exists.
 #include <sys/stat.h>
 
-#include "engines/shared/zip_format.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 #include "tests/engines/zip/zip_test_fixture.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 using Names = std::vector<std::string>;
 
 const std::map<std::string, std::string> Tree = {

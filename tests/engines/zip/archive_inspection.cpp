@@ -11,7 +11,7 @@
 
 namespace engines::zip::testing {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 namespace {
 

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 
 struct InspectedEntry {
   std::string name;
   std::string comment;
-  shared::zip_format::CentralHeader central;
-  shared::zip_format::LocalHeader local;
+  zipformat::CentralHeader central;
+  zipformat::LocalHeader local;
 };
 
 struct InspectedArchive {

@@ -6,18 +6,18 @@
 #include <array>
 
 #include "engines/shared/crc32.h"
-#include "engines/shared/zip_format.h"
 #include "engines/zip/archive_output.h"
 #include "engines/zip/central_directory.h"
 #include "platform/write_faults.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/zip/archive_inspection.h"
 #include "tests/engines/zip/test_tree.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 constexpr std::string_view OldContent = "the old archive, whatever it holds";
 

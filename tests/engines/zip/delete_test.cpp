@@ -1,8 +1,8 @@
 // Deleting entries through the library: which entries the specifications
 // select, and that everything else is copied as it was.
-#include "engines/shared/zip_format.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 #include "tests/engines/zip/zip_test_fixture.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {
@@ -79,8 +79,8 @@ TEST_F(DeleteEntries, KeptEntriesAreCopiedAsTheyWere) {
   const InspectedArchive archive = Inspect(ArchivePath());
   const InspectedEntry* encrypted = archive.Find("d.bin");
   ASSERT_NE(encrypted, nullptr);
-  EXPECT_NE(encrypted->central.flags & shared::zip_format::general_flag::Encrypted, 0);
-  EXPECT_NE(archive.Find("docs/c.log")->central.flags & shared::zip_format::general_flag::DataDescriptor, 0);
+  EXPECT_NE(encrypted->central.flags & zipformat::general_flag::Encrypted, 0);
+  EXPECT_NE(archive.Find("docs/c.log")->central.flags & zipformat::general_flag::DataDescriptor, 0);
   ExpectArchiveHolds({{"docs/B.TXT", "second"}, {"docs/c.log", "third"}, {"d.bin", std::string(4000, 'd')}}, "pw");
 }
 
@@ -97,7 +97,7 @@ TEST_F(DeleteEntries, DeletingEveryEntryLeavesAnEmptyArchive) {
   const InspectedArchive archive = Inspect(ArchivePath());
   EXPECT_TRUE(archive.problems.empty());
   EXPECT_TRUE(archive.entries.empty());
-  EXPECT_EQ(ReadBytes(ArchivePath()).size(), Stub.size() + shared::zip_format::EndRecordSize);
+  EXPECT_EQ(ReadBytes(ArchivePath()).size(), Stub.size() + zipformat::EndRecordSize);
 }
 
 TEST_F(DeleteEntries, AFileThatIsNoArchiveIsRefused) {

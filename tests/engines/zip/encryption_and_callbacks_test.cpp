@@ -1,14 +1,14 @@
 // Encryption, the questions the engine asks (new names, comments, passwords),
 // the order of its reports, and stopping: a cancel or a failing write leaves the
 // old archive exactly as it was.
-#include "engines/shared/zip_format.h"
 #include "platform/write_faults.h"
 #include "tests/engines/zip/zip_test_fixture.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 using Names = std::vector<std::string>;
 
 const std::map<std::string, std::string> Tree = {

@@ -7,11 +7,11 @@
 #include <iostream>
 #include <optional>
 
-#include "engines/shared/zip_format.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/zip/archive_inspection.h"
 #include "tests/engines/zip/test_tree.h"
 #include "tests/engines/zip/zip_harness.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {
@@ -59,7 +59,7 @@ TEST(LargeFiles, StreamInPiecesAndStayBelow100MiBResident) {
   const InspectedEntry* large = archive.Find("in/large.log");
   ASSERT_NE(large, nullptr);
   EXPECT_EQ(large->central.uncompressedSize, 300 * MiB + 12345);
-  EXPECT_EQ(large->central.method, shared::zip_format::compression_method::Deflated);
+  EXPECT_EQ(large->central.method, zipformat::compression_method::Deflated);
   EXPECT_GE(callback.Of(EngineAction::BytesDone).size(), 300u) << "progress between the pieces";
   if (PeerToolsAvailable()) {
     EXPECT_EQ(std::system(("unzip -tq '" + request.archive + "' >/dev/null").c_str()), 0);

@@ -2,16 +2,16 @@
 // memory in the form the unzip engine takes back as memory input.
 #include "engines/shared/crc32.h"
 #include "engines/shared/memory_stream_header.h"
-#include "engines/shared/zip_format.h"
 #include "platform/date_time.h"
 #include "platform/files.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 #include "tests/engines/zip/zip_test_fixture.h"
+#include "zipformat/records.h"
 
 namespace engines::zip::testing {
 namespace {
 
-namespace zf = shared::zip_format;
+namespace zf = zipformat;
 
 std::vector<std::byte> BytesOf(const std::string& text) {
   const auto* start = reinterpret_cast<const std::byte*>(text.data());

@@ -1,8 +1,8 @@
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
-#include "engines/shared/little_endian.h"
+#include "zipformat/little_endian.h"
 
-namespace engines::shared::zip_format {
+namespace zipformat {
 
 namespace {
 
@@ -68,6 +68,21 @@ std::optional<LocalHeader> ParseLocalHeader(std::span<const std::byte> bytes) {
   return header;
 }
 
+bool UsesZip64Markers(const EndRecord& record) {
+  return record.thisDisk == Zip64CountMarker || record.directoryDisk == Zip64CountMarker ||
+         record.entriesOnThisDisk == Zip64CountMarker || record.totalEntries == Zip64CountMarker ||
+         record.directorySize == Zip64Marker || record.directoryOffset == Zip64Marker;
+}
+
+bool UsesZip64Markers(const CentralHeader& header) {
+  return header.compressedSize == Zip64Marker || header.uncompressedSize == Zip64Marker ||
+         header.localHeaderOffset == Zip64Marker || header.diskStart == Zip64CountMarker;
+}
+
+bool IsZip64Locator(std::span<const std::byte> bytes) {
+  return StartsWithSignature(bytes, Zip64LocatorSize, Zip64LocatorSignature);
+}
+
 std::optional<std::size_t> FindEndRecord(std::span<const std::byte> tail) {
   if (tail.size() < EndRecordSize) {
     return std::nullopt;
@@ -131,4 +146,4 @@ void WriteDataDescriptor(std::span<std::byte> bytes, const DataDescriptor& descr
   WriteUint32(bytes, 12, descriptor.uncompressedSize);
 }
 
-}  // namespace engines::shared::zip_format
+}  // namespace zipformat

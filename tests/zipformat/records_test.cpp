@@ -1,12 +1,10 @@
-#include "engines/shared/zip_format.h"
+#include "zipformat/records.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "engines/shared/memory_stream_header.h"
-
-namespace engines::shared::zip_format {
+namespace zipformat {
 namespace {
 
 TEST(ZipFormat, CentralHeaderRoundTripsEveryField) {
@@ -116,19 +114,45 @@ TEST(ZipFormat, FindsTheEndRecordBehindDataCommentsAndGarbage) {
   EXPECT_FALSE(FindEndRecord(std::vector<std::byte>(5000, std::byte{'P'})).has_value());
 }
 
-TEST(MemoryStreamHeader, HoldsMethodThenCrcLittleEndian) {
-  std::vector<std::byte> bytes(MemoryStreamHeaderSize);
-  WriteMemoryStreamHeader(bytes, MemoryStreamHeader{compression_method::Deflated, 0x11223344});
-  EXPECT_EQ(std::to_integer<int>(bytes[0]), 8);
-  EXPECT_EQ(std::to_integer<int>(bytes[1]), 0);
-  EXPECT_EQ(std::to_integer<int>(bytes[2]), 0x44);
-  EXPECT_EQ(std::to_integer<int>(bytes[5]), 0x11);
-  const std::optional<MemoryStreamHeader> parsed = ParseMemoryStreamHeader(bytes);
-  ASSERT_TRUE(parsed.has_value());
-  EXPECT_EQ(parsed->method, compression_method::Deflated);
-  EXPECT_EQ(parsed->crc32, 0x11223344u);
-  EXPECT_FALSE(ParseMemoryStreamHeader(std::span(bytes).first(5)).has_value());
+TEST(ZipFormat, AnyZip64MarkerInARecordIsNoticed) {
+  EXPECT_FALSE(UsesZip64Markers(EndRecord{}));
+  EXPECT_FALSE(UsesZip64Markers(CentralHeader{}));
+  const auto endRecordWith = [](auto change) {
+    EndRecord record;
+    change(record);
+    return UsesZip64Markers(record);
+  };
+  EXPECT_TRUE(endRecordWith([](EndRecord& record) { record.thisDisk = 0xFFFF; }));
+  EXPECT_TRUE(endRecordWith([](EndRecord& record) { record.directoryDisk = 0xFFFF; }));
+  EXPECT_TRUE(endRecordWith([](EndRecord& record) { record.entriesOnThisDisk = 0xFFFF; }));
+  EXPECT_TRUE(endRecordWith([](EndRecord& record) { record.totalEntries = 0xFFFF; }));
+  EXPECT_TRUE(endRecordWith([](EndRecord& record) { record.directorySize = 0xFFFFFFFF; }));
+  EXPECT_TRUE(endRecordWith([](EndRecord& record) { record.directoryOffset = 0xFFFFFFFF; }));
+  EXPECT_FALSE(endRecordWith([](EndRecord& record) { record.totalEntries = 0xFFFE; }));
+
+  const auto headerWith = [](auto change) {
+    CentralHeader header;
+    change(header);
+    return UsesZip64Markers(header);
+  };
+  EXPECT_TRUE(headerWith([](CentralHeader& header) { header.compressedSize = 0xFFFFFFFF; }));
+  EXPECT_TRUE(headerWith([](CentralHeader& header) { header.uncompressedSize = 0xFFFFFFFF; }));
+  EXPECT_TRUE(headerWith([](CentralHeader& header) { header.localHeaderOffset = 0xFFFFFFFF; }));
+  EXPECT_TRUE(headerWith([](CentralHeader& header) { header.diskStart = 0xFFFF; }));
+  EXPECT_FALSE(headerWith([](CentralHeader& header) { header.compressedSize = 0xFFFFFFFE; }));
+}
+
+TEST(ZipFormat, TheZip64LocatorIsKnownByItsSignatureAndSize) {
+  std::vector<std::byte> bytes(Zip64LocatorSize);
+  bytes[0] = std::byte{'P'};
+  bytes[1] = std::byte{'K'};
+  bytes[2] = std::byte{6};
+  bytes[3] = std::byte{7};
+  EXPECT_TRUE(IsZip64Locator(bytes));
+  EXPECT_FALSE(IsZip64Locator(std::span(bytes).first(Zip64LocatorSize - 1)));
+  bytes[2] = std::byte{5};
+  EXPECT_FALSE(IsZip64Locator(bytes));
 }
 
 }  // namespace
-}  // namespace engines::shared::zip_format
+}  // namespace zipformat

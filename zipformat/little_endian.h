@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-namespace engines::shared {
+namespace zipformat {
 
 [[nodiscard]] inline std::uint16_t ReadUint16(std::span<const std::byte> bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(std::to_integer<unsigned>(bytes[offset]) |
@@ -27,4 +27,4 @@ inline void WriteUint32(std::span<std::byte> bytes, std::size_t offset, std::uin
   WriteUint16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-}  // namespace engines::shared
+}  // namespace zipformat

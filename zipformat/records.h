@@ -1,6 +1,6 @@
-// The PKWARE zip records both engines read and write: the local header, the
-// central directory header, the end of central directory record (end record) and
-// the data descriptor, with their signatures and flag bits.
+// The PKWARE zip records the component and both engines read and write: the local
+// header, the central directory header, the end of central directory record (end
+// record) and the data descriptor, with their signatures and flag bits.
 //
 // Parsing and writing work on caller-owned byte buffers only; finding the bytes in
 // a file is the caller's business. All integers are little-endian. The DOS
@@ -13,7 +13,7 @@
 #include <optional>
 #include <span>
 
-namespace engines::shared::zip_format {
+namespace zipformat {
 
 inline constexpr std::uint32_t LocalHeaderSignature = 0x04034B50;
 inline constexpr std::uint32_t CentralHeaderSignature = 0x02014B50;
@@ -24,12 +24,24 @@ inline constexpr std::size_t LocalHeaderSize = 30;
 inline constexpr std::size_t CentralHeaderSize = 46;
 inline constexpr std::size_t EndRecordSize = 22;
 inline constexpr std::size_t DataDescriptorSize = 16;
+// The CRC-32 and the two sizes of a local header, which a writer that streams an
+// entry fills in once the data is written.
+inline constexpr std::size_t LocalHeaderCrcAndSizesOffset = 14;
+inline constexpr std::size_t LocalHeaderCrcAndSizesLength = 12;
 inline constexpr std::size_t MaximumCommentLength = 0xFFFF;
 // The end record lies within this many bytes of the end of an archive.
 inline constexpr std::size_t EndRecordSearchWindow = EndRecordSize + MaximumCommentLength;
 
-// A 32-bit size field holding this value defers to a Zip64 extra field.
+// A 32-bit size or offset field holding this value defers to a Zip64 extra field
+// or end record; a 16-bit count or disk number does the same with its own marker.
 inline constexpr std::uint32_t Zip64Marker = 0xFFFFFFFF;
+inline constexpr std::uint16_t Zip64CountMarker = 0xFFFF;
+// A Zip64 archive has its Zip64 end record locator right in front of the end record.
+inline constexpr std::uint32_t Zip64LocatorSignature = 0x07064B50;
+inline constexpr std::size_t Zip64LocatorSize = 20;
+
+// Writers may leave out the data descriptor's signature.
+inline constexpr std::size_t UnsignedDataDescriptorSize = 12;
 
 namespace general_flag {
 inline constexpr std::uint16_t Encrypted = 0x0001;
@@ -113,6 +125,13 @@ struct DataDescriptor {
 [[nodiscard]] std::optional<CentralHeader> ParseCentralHeader(std::span<const std::byte> bytes);
 [[nodiscard]] std::optional<LocalHeader> ParseLocalHeader(std::span<const std::byte> bytes);
 
+// Zip64 is detected, not read: a record with a marker in any field cannot be
+// taken at its word.
+[[nodiscard]] bool UsesZip64Markers(const EndRecord& record);
+[[nodiscard]] bool UsesZip64Markers(const CentralHeader& header);
+// True when `bytes` begins with a Zip64 end record locator.
+[[nodiscard]] bool IsZip64Locator(std::span<const std::byte> bytes);
+
 // The position of the end record in `tail`, the last bytes of an archive: the last
 // signature from the end at which a whole 22-byte record fits. Comment bytes are
 // searched as well, so a comment that happens to hold the signature can mislead it;
@@ -127,4 +146,4 @@ void WriteLocalHeader(std::span<std::byte> bytes, const LocalHeader& header);
 // Writes the 16-byte form with its signature.
 void WriteDataDescriptor(std::span<std::byte> bytes, const DataDescriptor& descriptor);
 
-}  // namespace engines::shared::zip_format
+}  // namespace zipformat
