@@ -1,6 +1,6 @@
 #include "installer/unit1.h"
 
-#include "installer/known_targets.h"
+#include "installer/registry_lookup.h"
 #include "platform/files.h"
 
 namespace installer {

@@ -6,11 +6,11 @@
 // Divisions of the class and the files that implement them:
 //   construction, properties, run-time state ....... zip_builder.cpp
 //   reporting messages and errors .................. messages.cpp
-//   OEM/ANSI conversion, ArchiveComment (reading) .. code_page.cpp
+//   OEM/ANSI conversion ............................ oem_ansi_convert.cpp
 //   busy cursor nesting ............................ busy_cursor.cpp
 //   engine version getters ......................... engine_versions.cpp
 //   engine loading and unloading ................... engine_loader.cpp
-//   directory reader (List, ClearEntryList) ........ directory_reader.cpp
+//   the listing (List, ClearEntryList) ............. list.cpp
 //   end record search (LocateEndRecord) ............ end_record_locator.cpp
 //   disks of a spanned set (SelectDisk, ...) ....... disk_selection.cpp
 //   drives and disk prompts (CheckDrive, ...) ...... drive_routines.cpp

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "installer/known_targets.h"
+#include "installer/registry_lookup.h"
 #include "installer/unit1.h"
 #include "platform/files.h"
 #include "tests/installer/installer_machine.h"

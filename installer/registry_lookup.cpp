@@ -1,4 +1,4 @@
-#include "installer/known_targets.h"
+#include "installer/registry_lookup.h"
 
 #include <algorithm>
 #include <cstdint>

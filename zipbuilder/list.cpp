@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/text.h"
-#include "zipbuilder/code_page.h"
+#include "zipbuilder/oem_ansi_convert.h"
 #include "zipbuilder/file_checks.h"
 #include "zipbuilder/file_read_at.h"
 #include "zipbuilder/message_table.h"

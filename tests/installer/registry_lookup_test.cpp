@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "installer/known_targets.h"
+#include "installer/registry_lookup.h"
 #include "tests/installer/installer_machine.h"
 #include "tests/platform/test_machine.h"
 

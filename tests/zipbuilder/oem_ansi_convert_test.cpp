@@ -5,7 +5,7 @@
 
 #include "platform/text.h"
 #include "tests/zipbuilder/test_access.h"
-#include "zipbuilder/code_page.h"
+#include "zipbuilder/oem_ansi_convert.h"
 #include "zipbuilder/zip_builder.h"
 
 namespace zipbuilder {

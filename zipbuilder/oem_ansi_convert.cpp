@@ -1,6 +1,6 @@
 // Names and comments of archives made on MS-DOS and related systems are stored in
 // the OEM code page; the component shows and takes them in the ANSI code page.
-#include "zipbuilder/code_page.h"
+#include "zipbuilder/oem_ansi_convert.h"
 
 #include "platform/text.h"
 #include "zipbuilder/zip_builder.h"
