@@ -1,6 +1,9 @@
 #!/bin/sh
 # Runs a Windows program of the cross build under Wine with the build tree's own prefix.
-# Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
+# Usage: wine-run.sh PREFIX LOADER PROGRAM [ARGS...]
+# LOADER is Wine's loader for the build: /usr/lib/wine/wine for 32-bit programs,
+# /usr/lib/wine/wine64 for 64-bit ones. It creates the prefix as well, so that a
+# 64-bit build gets a 64-bit prefix even where 32-bit programs cannot run.
 #
 # CTest runs every test case as a program of its own, so what matters is the cost of
 # a Wine start:
@@ -15,8 +18,11 @@
 #   program writes into files that are copied out once it ends.
 set -u
 WINEPREFIX="$1"
-shift
-export WINEPREFIX
+WINELOADER="$2"
+shift 2
+# Wine starts the session's further programs with the loader WINELOADER names; Debian's
+# wine wrapper sets it the same way when it runs wine64.
+export WINEPREFIX WINELOADER
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No .NET or Gecko installers (they would ask to download during prefix creation)
 # and no menu entries for the desktop.
@@ -34,8 +40,8 @@ ready_mark="$WINEPREFIX/.zipbuilder-ready"
 if [ ! -e "$ready_mark" ]; then
   flock "$WINEPREFIX.lock" sh -c '
     [ -e "$1" ] && exit 0
-    wineboot --init >/dev/null 2>&1 && wineserver --wait && touch "$1"' create-prefix "$ready_mark" || {
-    echo "wine-run.sh: could not create the Wine prefix $WINEPREFIX" >&2
+    "$2" wineboot --init >/dev/null 2>&1 && wineserver --wait && touch "$1"' create-prefix "$ready_mark" "$WINELOADER" || {
+    echo "wine-run.sh: could not create the Wine prefix $WINEPREFIX with $WINELOADER" >&2
     exit 1
   }
 fi
@@ -45,7 +51,7 @@ wineserver -p"$session_linger_seconds" </dev/null >/dev/null 2>&1
 
 output=$(mktemp) && errors=$(mktemp) || exit 1
 trap 'rm -f "$output" "$errors"' EXIT
-wine "$@" >"$output" 2>"$errors"
+"$WINELOADER" "$@" >"$output" 2>"$errors"
 status=$?
 cat "$output"
 cat "$errors" >&2

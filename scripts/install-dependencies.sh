@@ -3,14 +3,17 @@
 # The installer's window: Qt's X11 and offscreen platform plugins come with Qt's GUI
 # library; qt6-qpa-plugins adds the others (VNC, framebuffer) for displays without X.
 # Fonts: DejaVu as the sans-serif, Liberation Sans where the password dialog asks for Arial.
-# The Windows build needs the i386 architecture for Wine's 32-bit side (wine32).
+# The Windows build needs the i386 architecture for Wine's 32-bit side (wine32). The
+# 64-bit Windows build and wine64 run the Windows tests where 32-bit programs do not run;
+# they are installed everywhere, so that either path can be forced.
 set -euo pipefail
 
 native_packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   zlib1g-dev libdeflate-dev qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-qpa-plugins fonts-dejavu-core fonts-liberation2
   zip unzip p7zip-full libarchive-tools python3)
-windows_packages=(g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 xvfb xauth)
+windows_packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  wine wine32:i386 wine64 xvfb xauth)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then

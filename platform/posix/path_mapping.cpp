@@ -215,7 +215,8 @@ std::string FullPathName(std::string_view path) {
     names = ResolveDots(SplitNames(path.substr(2)));
     separator = '\\';
   } else {
-    full = "/";
+    // A character, not "/": GCC 12 misreads assigning that literal as overlapping copies (-Wrestrict).
+    full = '/';
     names = AbsolutePosixNames(path);
   }
   for (std::size_t index = 0; index < names.size(); ++index) {

@@ -44,7 +44,7 @@ struct NativeName {
   NameState state = NameState::Unknown;
   struct stat status {};
   // The stat of the folder holding the name, when the lookup took one (it is a folder).
-  std::optional<struct stat> folderStatus;
+  std::optional<struct stat> folderStatus{};
 };
 
 // ToNativePath with what the lookup learnt, which spares callers a stat of their own.

@@ -9,14 +9,18 @@ namespace {
 constexpr std::string_view LongUncPrefix = "\\\\?\\UNC\\";
 constexpr std::string_view LongPathPrefix = "\\\\?\\";
 
-std::string WithoutLongPathPrefix(std::string text) {
+// A view, not a moved string: GCC 12 for 64-bit mingw takes the short-string buffer of
+// a string moved into the parameter for uninitialised (-Wmaybe-uninitialized).
+std::string WithoutLongPathPrefix(std::string_view text) {
   if (text.starts_with(LongUncPrefix)) {
-    return "\\\\" + text.substr(LongUncPrefix.size());
+    std::string shortened = "\\\\";
+    shortened += text.substr(LongUncPrefix.size());
+    return shortened;
   }
   if (text.starts_with(LongPathPrefix)) {
-    return text.substr(LongPathPrefix.size());
+    text.remove_prefix(LongPathPrefix.size());
   }
-  return text;
+  return std::string(text);
 }
 
 }  // namespace
@@ -40,7 +44,7 @@ std::optional<std::string> GetFinalPathName(std::string_view path) {
     return std::nullopt;
   }
   text.resize(length);
-  return WithoutLongPathPrefix(std::move(text));
+  return WithoutLongPathPrefix(text);
 }
 
 }  // namespace platform

@@ -32,7 +32,7 @@ class TerminalToolkitTest : public testing::Test {
   }
 
   static zipbuilder::PasswordDialogRequest PasswordDialog(zipbuilder::TPasswordButtonSet buttons) {
-    return {"Password", "Enter Password ", buttons, nullptr};
+    return {"Password", "Enter Password ", buttons, nullptr, {}};
   }
 
   std::istringstream in;

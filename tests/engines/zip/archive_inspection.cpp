@@ -204,7 +204,12 @@ std::vector<std::string> PeerVerdicts(const std::filesystem::path& archive,
     expected << line << name << "\n";
   }
   const std::string script = Quoted(PythonReader);
-  std::string listing = RunCapturing("python3 -c " + script + " " + path + (password.empty() ? "" : " " + Quoted(password)));
+  std::string command = "python3 -c " + script + " " + path;
+  if (!password.empty()) {
+    // Appended, not " " + Quoted(...): GCC 12 misreads that as overlapping copies (-Wrestrict).
+    command.append(" ").append(Quoted(password));
+  }
+  std::string listing = RunCapturing(command);
   std::vector<std::string> lines;
   std::istringstream stream(listing);
   for (std::string line; std::getline(stream, line);) {
