@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "installer/payloads.h"
-#include "platform/write_faults.h"
+#include "platform/file_faults.h"
 #include "tests/installer/installer_machine.h"
 
 namespace installer {
@@ -23,7 +23,7 @@ const std::vector<std::uint8_t> NewImage{'n', 'e', 'w', ' ', 'i', 'm', 'a', 'g',
 
 class Payloads : public testing::Test {
  protected:
-  ~Payloads() override { platform::write_faults::Clear(); }
+  ~Payloads() override { platform::file_faults::Clear(); }
   [[nodiscard]] std::string InTemp(const std::string& name) const { return machine.TempFolder() + "/" + name; }
 
   InstallerMachine machine;
@@ -43,10 +43,11 @@ TEST_F(Payloads, ANewEngineReplacesTheOldNameWhileAnOpenCopyKeepsItsBytes) {
 
 TEST_F(Payloads, AFailedWriteLeavesTheOldFileAndNoNewOne) {
   machine.scratch.WriteFile("temp/unzdll.dll", "old engine");
-  platform::write_faults::FailAfter(0);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 1,
+                              platform::file_faults::Persistence::FromThenOn);
   EXPECT_EQ(WritePayload(InTemp("unzdll.dll"), NewImage), PayloadWrite::Failed);
   EXPECT_EQ(CreatePayload(InTemp("zz1.zip"), NewImage), PayloadWrite::Failed);
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
   EXPECT_EQ(ReadWholeFile(InTemp("unzdll.dll")), "old engine");
   EXPECT_EQ(machine.TempFolderFiles(), std::vector<std::string>{"unzdll.dll"});
 }

@@ -1,8 +1,8 @@
 // Writing ArchiveComment: the end record rewritten in place, the file cut after
 // the comment, and a half-done rewrite read back.
+#include "platform/file_faults.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "platform/write_faults.h"
 #include "tests/zipbuilder/archive_bytes.h"
 #include "tests/zipbuilder/listing_fixture.h"
 #include "zipbuilder/message_table.h"
@@ -17,7 +17,7 @@ const std::vector<Entry> TwoFiles = {{.Name = "a.txt", .Data = "alpha"}, {.Name 
 
 class ArchiveCommentTest : public ListingTest {
  protected:
-  void TearDown() override { platform::write_faults::Clear(); }
+  void TearDown() override { platform::file_faults::Clear(); }
 
   // Lists `archive` as "comment.zip" and remembers its bytes.
   void ListArchive(const std::string& archive) {
@@ -132,9 +132,10 @@ TEST_F(ArchiveCommentTest, AnArchiveChangedSinceListingFailsWith11011AndStaysAsI
 
 TEST_F(ArchiveCommentTest, AFailedEndRecordWriteLeavesTheOldCommentToBeReadBack) {
   ListArchive(BuildArchive(TwoFiles, {.ArchiveComment = "the old comment"}));
-  platform::write_faults::FailAfter(0);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 1,
+                              platform::file_faults::Persistence::FromThenOn);
   component.SetArchiveComment("new");
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
 
   EXPECT_EQ(ReportedIds(), std::vector<int>{message_id::EndRecordWriteError});
   EXPECT_EQ(dirUpdates, 2) << "listed again";
@@ -145,9 +146,10 @@ TEST_F(ArchiveCommentTest, AFailedEndRecordWriteLeavesTheOldCommentToBeReadBack)
 
 TEST_F(ArchiveCommentTest, AFailedCommentWriteIsReadBackAsTheFileNowIs) {
   ListArchive(BuildArchive(TwoFiles, {.ArchiveComment = "the old comment"}));
-  platform::write_faults::FailAfter(1);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 2,
+                              platform::file_faults::Persistence::FromThenOn);
   component.SetArchiveComment("a new and longer comment");
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
 
   // The new length stands in the record, the old comment's bytes behind it:
   // the comment now seems to run past the end of the file.

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "platform/file_faults.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
-#include "platform/write_faults.h"
 #include "tests/platform/test_machine.h"
 #include "tests/zipbuilder/test_access.h"
 #include "zipbuilder/headless_toolkit.h"
@@ -29,7 +29,7 @@ std::string Pattern(std::size_t size) {
 class FileRoutinesTest : public testing::Test {
  protected:
   FileRoutinesTest() : component(toolkit) {}
-  void TearDown() override { platform::write_faults::Clear(); }
+  void TearDown() override { platform::file_faults::Clear(); }
 
   // Dates a file the way a copy must carry over.
   void SetDate(const std::string& path, std::uint32_t dosDateTime) {
@@ -95,10 +95,11 @@ TEST_F(FileRoutinesTest, CopyWholeFileIntoAMissingFolderAnswersDestinationNotCre
 
 TEST_F(FileRoutinesTest, CopyWholeFileThatCannotWriteAnswersWriteFailedAndLeavesNoCopy) {
   scratch.WriteFile("source.bin", Pattern(20000));
-  platform::write_faults::FailAfter(1);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 2,
+                              platform::file_faults::Persistence::FromThenOn);
   EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")),
             copy_result::WriteFailed);
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
   EXPECT_FALSE(scratch.Exists("copy.bin"));
 }
 
@@ -172,9 +173,10 @@ TEST_F(FileRoutinesTest, CopyFileBytesFailsWhenAWriteFallsShortOrAHandlerRaises)
     return result;
   };
 
-  platform::write_faults::FailAfter(1);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 2,
+                              platform::file_faults::Persistence::FromThenOn);
   EXPECT_EQ(copyOnce(), copy_result::WriteFailed);
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
 
   TZipBuilderTestAccess::Rewrite(component).ReportCopyProgress = true;
   component.OnProgress = [](TZipBuilder&, ProgressType, const std::string&, std::int32_t) {
