@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -50,6 +51,52 @@ TEST_F(Payloads, AFailedWriteLeavesTheOldFileAndNoNewOne) {
   platform::file_faults::Clear();
   EXPECT_EQ(ReadWholeFile(InTemp("unzdll.dll")), "old engine");
   EXPECT_EQ(machine.TempFolderFiles(), std::vector<std::string>{"unzdll.dll"});
+}
+
+// Each operation of the fault table failing in turn, at each of its calls: the
+// name holds the old file or the complete new one, and no temporary file stays.
+// Only a failing Delete (the clean-up of a failed write) may leave its temporary
+// file; the name still holds the old file then.
+TEST_F(Payloads, EveryFailingFileOperationLeavesTheOldFileOrTheNewOneAndNothingElse) {
+  namespace faults = platform::file_faults;
+  struct Writer {
+    const char* name;
+    PayloadWrite (*write)(std::string_view, std::span<const std::uint8_t>);
+    std::optional<std::string> before;
+  };
+  for (const Writer& writer : {Writer{"WritePayload", WritePayload, "old engine"},
+                               Writer{"CreatePayload", CreatePayload, std::nullopt}}) {
+    for (const faults::Operation operation : faults::AllOperations) {
+      for (std::uint32_t callNumber = 1;; ++callNumber) {
+        SCOPED_TRACE(std::string(writer.name) + ", " + std::string(faults::NameOf(operation)) + " call " +
+                     std::to_string(callNumber));
+        std::filesystem::remove_all(machine.TempFolder());
+        machine.scratch.MakeFolder("temp");
+        if (writer.before) {
+          machine.scratch.WriteFile("temp/payload.bin", *writer.before);
+        }
+        faults::Fail(operation, callNumber, faults::Persistence::Once);
+        const PayloadWrite result = writer.write(InTemp("payload.bin"), NewImage);
+        const bool fired = faults::Fired(operation);
+        faults::Clear();
+        const std::optional<std::string> now = ReadWholeFile(InTemp("payload.bin"));
+        if (result == PayloadWrite::Written) {
+          EXPECT_EQ(now, "new image");
+        } else {
+          EXPECT_EQ(result, PayloadWrite::Failed);
+          EXPECT_EQ(now, writer.before);
+        }
+        const std::vector<std::string> files = machine.TempFolderFiles();
+        if (operation != faults::Operation::Delete) {
+          EXPECT_EQ(files, now ? std::vector<std::string>{"payload.bin"} : std::vector<std::string>{});
+        }
+        if (!fired) {
+          break;
+        }
+        ASSERT_LT(callNumber, 20u);
+      }
+    }
+  }
 }
 
 TEST_F(Payloads, AnArchiveIsNeverWrittenOverAnExistingFile) {
