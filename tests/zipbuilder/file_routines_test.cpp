@@ -1,6 +1,7 @@
 // The shared file routines and their result codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,6 +27,11 @@ std::string Pattern(std::size_t size) {
   return bytes;
 }
 
+std::string ReadWhole(const std::filesystem::path& file) {
+  std::ifstream stream(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
 class FileRoutinesTest : public testing::Test {
  protected:
   FileRoutinesTest() : component(toolkit) {}
@@ -49,6 +55,16 @@ class FileRoutinesTest : public testing::Test {
     EXPECT_TRUE(platform::GetFileDosDateTime(file, dosDateTime));
     platform::CloseHandle(file);
     return dosDateTime;
+  }
+
+  // The files in the scratch folder, sorted.
+  [[nodiscard]] std::vector<std::string> FolderFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.Path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   platform_test::ScratchFolder scratch;
@@ -101,6 +117,91 @@ TEST_F(FileRoutinesTest, CopyWholeFileThatCannotWriteAnswersWriteFailedAndLeaves
             copy_result::WriteFailed);
   platform::file_faults::Clear();
   EXPECT_FALSE(scratch.Exists("copy.bin"));
+}
+
+TEST_F(FileRoutinesTest, ACopyThatFailsLeavesAnExistingDestinationAsItWas) {
+  component.SetHowToDelete(DeleteOpts::htdFinal);
+  scratch.WriteFile("source.bin", Pattern(20000));
+  scratch.WriteFile("copy.bin", "the old destination");
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 2,
+                              platform::file_faults::Persistence::FromThenOn);
+  EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")),
+            copy_result::WriteFailed);
+  platform::file_faults::Clear();
+  EXPECT_EQ(scratch.ReadFile("copy.bin"), "the old destination");
+  EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
+}
+
+TEST_F(FileRoutinesTest, CopyWholeFileSendsTheReplacedDestinationToTheRecycleBinUnderUndo) {
+  const platform_test::TestMachine machine;
+  const std::optional<std::string> trash = machine.TrashFolder();
+  scratch.WriteFile("source.bin", "the copy");
+  const std::string old = "the old destination of " + scratch.Path();
+  scratch.WriteFile("copy.bin", old);
+
+  EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")), copy_result::Success);
+
+  EXPECT_EQ(scratch.ReadFile("copy.bin"), "the copy");
+  EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
+  if (!trash) {
+    GTEST_SKIP() << "the recycle bin's folder is not known here";
+  }
+  EXPECT_EQ(ReadWhole(std::filesystem::path(*trash) / "files" / "copy (old).bin"), old);
+}
+
+TEST_F(FileRoutinesTest, ACopyWhoseDateCannotBeSetIsKeptWithDateNotSet) {
+  scratch.WriteFile("source.bin", "dated elsewhere");
+  platform::file_faults::Fail(platform::file_faults::Operation::SetDate, 1,
+                              platform::file_faults::Persistence::FromThenOn);
+  EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")),
+            copy_result::DateNotSet);
+  platform::file_faults::Clear();
+  EXPECT_EQ(scratch.ReadFile("copy.bin"), "dated elsewhere");
+}
+
+// Every operation of the fault table failing in turn: the destination holds the
+// old file or the whole copy, as the result says, and nothing else is left.
+TEST_F(FileRoutinesTest, EveryFailingFileOperationLeavesTheOldDestinationOrTheWholeCopy) {
+  namespace faults = platform::file_faults;
+  const platform_test::TestMachine machine;
+  const std::string source = Pattern(20000);
+  scratch.WriteFile("source.bin", source);
+  for (const DeleteOpts howToDelete : {DeleteOpts::htdFinal, DeleteOpts::htdAllowUndo}) {
+    component.SetHowToDelete(howToDelete);
+    for (const faults::Operation operation : faults::AllOperations) {
+      for (std::uint32_t callNumber = 1;; ++callNumber) {
+        SCOPED_TRACE(std::string(faults::NameOf(operation)) + " call " + std::to_string(callNumber));
+        for (const std::string& name : FolderFiles()) {
+          if (name != "source.bin") {
+            std::filesystem::remove(std::filesystem::path(scratch.Path()) / name);
+          }
+        }
+        scratch.WriteFile("copy.bin", "old");
+        faults::Fail(operation, callNumber, faults::Persistence::Once);
+        const std::int32_t result = component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin"));
+        const bool fired = faults::Fired(operation);
+        faults::Clear();
+        const bool copied = result == copy_result::Success || result == copy_result::DateNotSet;
+        EXPECT_TRUE(copied || result == copy_result::WriteFailed || result == copy_result::DestinationNotCreated)
+            << result;
+        const std::string destination = scratch.ReadFile("copy.bin").value_or("");
+        EXPECT_TRUE(destination == source || destination == "old") << "a whole file, " << destination.size() << " bytes";
+        // A folder that cannot be flushed after the move fails the copy with the
+        // copy in place: its name might not survive a power loss.
+        const bool mayBeInPlace = result == copy_result::WriteFailed && operation == faults::Operation::Flush;
+        if (!mayBeInPlace) {
+          EXPECT_EQ(destination == source, copied) << result;
+        }
+        if (operation != faults::Operation::Delete) {
+          EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
+        }
+        if (!fired) {
+          break;
+        }
+        ASSERT_LT(callNumber, 20u);
+      }
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -204,11 +305,6 @@ TEST_F(FileRoutinesTest, RemoveFileOrRecycleFindsABareNameInTheCurrentFolder) {
   ASSERT_TRUE(platform::SetCurrentDirectory(previousFolder));
   EXPECT_EQ(result, 0);
   EXPECT_FALSE(scratch.Exists("bare.txt"));
-}
-
-std::string ReadWhole(const std::filesystem::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(FileRoutinesTest, RemoveFileOrRecycleSendsToTheRecycleBinWhenUndoIsAllowed) {
