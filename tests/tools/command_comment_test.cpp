@@ -91,8 +91,8 @@ TEST_F(CommentCommand, SetRewritesTheEndRecordAndCutsTheOldComment) {
   EXPECT_EQ(ReadArchive(), EmptyArchiveWithComment(""));
 }
 
-// The writer reports the failed write and lists the archive again; the listing's
-// own warnings must not hide the failure.
+// The writer reports the failed write, and the archive is as it was. The archive
+// holds no entries, so the end record is the first write and the comment the second.
 TEST_F(CommentCommand, FailedWritesOfTheEndRecordOrTheCommentFail) {
   struct Fault {
     std::uint32_t SuccessfulWrites;
@@ -107,6 +107,7 @@ TEST_F(CommentCommand, FailedWritesOfTheEndRecordOrTheCommentFail) {
     platform::file_faults::Clear();
     EXPECT_EQ(result, ExitCode::OperationFailed) << fault.SuccessfulWrites;
     EXPECT_EQ(err.str().rfind("zipbuilder: " + std::string(fault.FirstLine), 0), 0u) << err.str();
+    EXPECT_EQ(ReadArchive(), EmptyArchiveWithComment("kept"));
   }
 }
 

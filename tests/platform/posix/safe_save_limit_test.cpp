@@ -2,44 +2,18 @@
 // the writes of a safe save fail as a full disk would, and the target stays.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <filesystem>
 #include <iterator>
 #include <string>
 
 #include "platform/safe_save.h"
+#include "tests/platform/posix/file_size_limit.h"
 #include "tests/platform/test_machine.h"
 
 namespace {
 
 using namespace platform;
-
-// Lowers the process's file size limit and ignores the signal that passing it
-// raises, so that writes fail with EFBIG instead; both come back at the end.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-    const rlimit lowered{bytes, previous_.rlim_max};
-    applied_ = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    signal(SIGXFSZ, previousHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  [[nodiscard]] bool Applied() const { return applied_; }
-
- private:
-  rlimit previous_{};
-  sighandler_t previousHandler_ = SIG_DFL;
-  bool applied_ = false;
-};
+using platform_test::FileSizeLimit;
 
 TEST(SafeSaveLimit, WritesPastTheFileSizeLimitFailAndTheTargetStays) {
   const platform_test::ScratchFolder scratch;
