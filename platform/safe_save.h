@@ -32,6 +32,9 @@
 // only when that move fails too does the new file stay, with the old one kept
 // under its second name (PlacedOldKept, OldFileName()).
 //
+// A folder that cannot be flushed after the move (FlushToDevice) fails the
+// commit with the new file in place (PlacedNotDurable); the recycling goes on.
+//
 // Every step is a platform file call, so the fault table (file_faults.h) reaches
 // each of them.
 #pragma once
