@@ -163,17 +163,6 @@ TEST_F(FileFaults, AFailingCallOfEachOperationDoesNothingAndReportsThePlannedErr
   }
 }
 
-TEST_F(FileFaults, TheShellReportsTheErrorOfAFailingDeletion) {
-  scratch.WriteFile("f.txt", "content");
-  file_faults::Fail(Operation::Recycle, 1, Persistence::Once, win32_error::AccessDenied);
-  EXPECT_EQ(ShellDeleteFile(scratch.PathOf("f.txt"), DeleteMode::ToRecycleBin),
-            static_cast<int>(win32_error::AccessDenied));
-  file_faults::Fail(Operation::Delete, 1, Persistence::Once, win32_error::SharingViolation);
-  EXPECT_EQ(ShellDeleteFile(scratch.PathOf("f.txt"), DeleteMode::Permanent),
-            static_cast<int>(win32_error::SharingViolation));
-  EXPECT_TRUE(scratch.Exists("f.txt"));
-}
-
 TEST_F(FileFaults, AFailingCloseStillClosesTheFile) {
   const FileHandle file =
       CreateFile(scratch.PathOf("f.txt"), FileAccess::Write, FileShare::None, FileCreation::CreateNew);

@@ -119,19 +119,6 @@ TEST_F(FileRoutinesTest, CopyWholeFileThatCannotWriteAnswersWriteFailedAndLeaves
   EXPECT_FALSE(scratch.Exists("copy.bin"));
 }
 
-TEST_F(FileRoutinesTest, ACopyThatFailsLeavesAnExistingDestinationAsItWas) {
-  component.SetHowToDelete(DeleteOpts::htdFinal);
-  scratch.WriteFile("source.bin", Pattern(20000));
-  scratch.WriteFile("copy.bin", "the old destination");
-  platform::file_faults::Fail(platform::file_faults::Operation::Write, 2,
-                              platform::file_faults::Persistence::FromThenOn);
-  EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")),
-            copy_result::WriteFailed);
-  platform::file_faults::Clear();
-  EXPECT_EQ(scratch.ReadFile("copy.bin"), "the old destination");
-  EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
-}
-
 TEST_F(FileRoutinesTest, CopyWholeFileSendsTheReplacedDestinationToTheRecycleBinUnderUndo) {
   const platform_test::TestMachine machine;
   const std::optional<std::string> trash = machine.TrashFolder();
