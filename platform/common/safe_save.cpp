@@ -137,7 +137,8 @@ std::optional<SafeSave> SafeSave::Create(std::string_view targetPath, const Save
     const std::string name = TemporaryName(options.temporaryPrefix);
     std::string workPath =
         inWorkFolder ? JoinFolderAndName(options.workFolder, name) : NameBeside(targetPath, name);
-    const FileHandle file = CreateFile(workPath, FileAccess::ReadWrite, FileShare::None, FileCreation::CreateNew);
+    // Others may read the file while it is written, never write it.
+    const FileHandle file = CreateFile(workPath, FileAccess::ReadWrite, FileShare::Read, FileCreation::CreateNew);
     if (file != InvalidFileHandle) {
       return SafeSave(std::string(targetPath), std::move(workPath), file,
                       Settings{options.durability, inWorkFolder, std::string(options.temporaryPrefix)});

@@ -88,6 +88,15 @@ class SafeSaveTest : public ::testing::Test {
     return items;
   }
 
+  // The trashed items of `content` under `name`, or under a name the recycle bin
+  // made of it because an item of that name was there already.
+  [[nodiscard]] static int CountTrashed(const std::multiset<std::string>& trashed, std::string_view name,
+                                        std::string_view content) {
+    return static_cast<int>(std::count_if(trashed.begin(), trashed.end(), [&](const std::string& item) {
+      return item.starts_with(name) && item.ends_with(": " + std::string(content));
+    }));
+  }
+
   // A save of NewContent() through appends, an overwrite and a cut.
   [[nodiscard]] static bool WriteNewContent(SafeSave& save) {
     const std::string content = NewContent();
@@ -170,11 +179,8 @@ TEST_F(SafeSaveTest, TheRecycleModeSendsTheOldFileToTheRecycleBinUnderASecondNam
   // Both saves named the old file " (old 2)"; the recycle bin tells the second
   // one apart in a way of its own.
   ASSERT_EQ(trashed->size(), 2u);
-  EXPECT_EQ(trashed->count("target (old 2).zip: " + std::string(OldContent)), 1u) << testing::PrintToString(*trashed);
-  EXPECT_EQ(std::count_if(trashed->begin(), trashed->end(),
-                          [](const std::string& item) { return item.ends_with(": second"); }),
-            1)
-      << testing::PrintToString(*trashed);
+  EXPECT_EQ(CountTrashed(*trashed, "target (old 2).zip", OldContent), 1) << testing::PrintToString(*trashed);
+  EXPECT_EQ(CountTrashed(*trashed, "target (old 2).zip", "second"), 1) << testing::PrintToString(*trashed);
 }
 
 TEST_F(SafeSaveTest, TheRecycleModeWithoutAnOldFileJustCreatesTheTarget) {
@@ -196,7 +202,8 @@ TEST_F(SafeSaveTest, AFileSystemWithoutHardLinksGetsACopyAsTheSecondName) {
   EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
   const auto trashed = Trashed();
   if (trashed) {
-    EXPECT_EQ(*trashed, std::multiset<std::string>{"target (old).zip: " + std::string(OldContent)});
+    EXPECT_EQ(trashed->size(), 1u);
+    EXPECT_EQ(CountTrashed(*trashed, "target (old).zip", OldContent), 1) << testing::PrintToString(*trashed);
   }
 }
 
