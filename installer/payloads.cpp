@@ -1,11 +1,10 @@
 #include "installer/payloads.h"
 
-#include <algorithm>
 #include <array>
-#include <limits>
+#include <optional>
 
 #include "platform/files.h"
-#include "platform/temp_and_environment.h"
+#include "platform/safe_save.h"
 
 namespace installer {
 
@@ -22,73 +21,36 @@ constexpr std::uint32_t FurtherArchiveNames = 64;
 // The numbers stay within four hexadecimal digits.
 constexpr std::uint32_t ArchiveNumberMask = 0xFFFF;
 
-[[nodiscard]] bool WriteWhole(platform::FileHandle file, std::span<const std::uint8_t> image) {
-  constexpr std::size_t LargestWrite = std::numeric_limits<std::uint32_t>::max();
-  while (!image.empty()) {
-    const auto count = static_cast<std::uint32_t>(std::min(image.size(), LargestWrite));
-    std::uint32_t written = 0;
-    if (!platform::WriteFile(file, image.data(), count, written) || written == 0) {
-      return false;
-    }
-    image = image.subspan(written);
-  }
-  return true;
-}
+// Payloads are not flushed to the device: they live only while the installer
+// runs and are deleted when it closes; after a crash the next start writes them
+// anew, and the move into place still shows a complete file or none.
+constexpr platform::SaveOptions PayloadSaveOptions{platform::SaveDurability::LeaveToSystem, {}, "unz"};
 
-// Writes the image into an open file and closes it; deletes the file when the
-// image did not go in whole.
-[[nodiscard]] PayloadWrite FillAndClose(platform::FileHandle file, std::string_view fileName,
-                                        std::span<const std::uint8_t> image) {
-  const bool whole = WriteWhole(file, image);
-  platform::CloseHandle(file);
-  if (whole) {
+// Writes the image through a safe save and puts it in place as `mode` says.
+[[nodiscard]] PayloadWrite SavePayload(std::string_view fileName, std::span<const std::uint8_t> image,
+                                       platform::CommitMode mode) {
+  std::optional<platform::SafeSave> save = platform::SafeSave::Create(fileName, PayloadSaveOptions);
+  if (!save || !save->Write(std::as_bytes(image))) {
+    return PayloadWrite::Failed;
+  }
+  if (save->Commit(mode)) {
     return PayloadWrite::Written;
   }
-  static_cast<void>(platform::DeleteFile(fileName));
-  return PayloadWrite::Failed;
-}
-
-// The folder part of `fileName`, with its separator; empty for a bare name.
-[[nodiscard]] std::string FolderOf(std::string_view fileName) {
-  const std::size_t separator = fileName.find_last_of("\\/");
-  return separator == std::string_view::npos ? std::string() : std::string(fileName.substr(0, separator + 1));
+  const platform::Win32Error cause = save->Error();
+  const bool taken = cause == platform::win32_error::AlreadyExists || cause == platform::win32_error::FileExists;
+  return mode == platform::CommitMode::CreateOnly && taken ? PayloadWrite::NameTaken : PayloadWrite::Failed;
 }
 
 }  // namespace
 
 PayloadWrite WritePayload(std::string_view fileName, std::span<const std::uint8_t> image) {
-  std::string folder = FolderOf(fileName);
-  std::string newFileName;
-  if (platform::GetTempFileName(folder.empty() ? "." : folder, "unz", 0, newFileName) == 0) {
-    return PayloadWrite::Failed;
-  }
-  const platform::FileHandle file = platform::CreateFile(newFileName, platform::FileAccess::Write,
-                                                         platform::FileShare::None,
-                                                         platform::FileCreation::TruncateExisting);
-  if (file == platform::InvalidFileHandle) {
-    static_cast<void>(platform::DeleteFile(newFileName));
-    return PayloadWrite::Failed;
-  }
-  if (FillAndClose(file, newFileName, image) != PayloadWrite::Written) {
-    return PayloadWrite::Failed;
-  }
-  if (!platform::MoveFile(newFileName, fileName, platform::MoveMode::ReplaceExisting)) {
-    // Windows refuses to replace a library another process has loaded; that
-    // copy stays and serves this installer too.
-    static_cast<void>(platform::DeleteFile(newFileName));
-    return PayloadWrite::Failed;
-  }
-  return PayloadWrite::Written;
+  // Windows refuses to replace a library another process has loaded; that copy
+  // stays and serves this installer too.
+  return SavePayload(fileName, image, platform::CommitMode::ReplaceTarget);
 }
 
 PayloadWrite CreatePayload(std::string_view fileName, std::span<const std::uint8_t> image) {
-  const platform::FileHandle file = platform::CreateFile(fileName, platform::FileAccess::Write,
-                                                         platform::FileShare::None, platform::FileCreation::CreateNew);
-  if (file == platform::InvalidFileHandle) {
-    return platform::GetLastError() == platform::win32_error::FileExists ? PayloadWrite::NameTaken
-                                                                          : PayloadWrite::Failed;
-  }
-  return FillAndClose(file, fileName, image);
+  return SavePayload(fileName, image, platform::CommitMode::CreateOnly);
 }
 
 PayloadFiles DeployPayloads(const TTempFolder& tempFolder, std::span<const std::uint8_t> engineImage,

@@ -28,7 +28,9 @@ enum class PayloadWrite : std::uint8_t {
 // is left behind when a write fails.
 [[nodiscard]] PayloadWrite WritePayload(std::string_view fileName, std::span<const std::uint8_t> image);
 
-// Writes `image` to `fileName` only if no such file exists (NameTaken otherwise).
+// Writes `image` to a new file beside `fileName` and gives it the name only if no
+// file has it (NameTaken otherwise): a move that refuses to replace, so that of two
+// installers writing the same name one wins and the other's file is never touched.
 [[nodiscard]] PayloadWrite CreatePayload(std::string_view fileName, std::span<const std::uint8_t> image);
 
 struct PayloadFiles {

@@ -6,8 +6,8 @@
 // as Wine does; plain POSIX paths ("/tmp/a.zip") are used as they stand.
 // Failures return the documented failure value and set GetLastError().
 //
-// Every write goes through WriteFile, whose fault seam (platform/write_faults.h)
-// lets tests fail the Nth write.
+// Every operation that creates, changes or removes a file passes the fault table
+// (platform/file_faults.h), which lets tests fail the Nth call of each.
 #pragma once
 
 #include <cstdint>
@@ -75,7 +75,18 @@ bool CloseHandle(FileHandle file);
 [[nodiscard]] bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime);
 
 [[nodiscard]] bool DeleteFile(std::string_view path);
+// KeepExisting refuses an existing target atomically: of two movers to one free
+// name exactly one succeeds (AlreadyExists for the other).
 [[nodiscard]] bool MoveFile(std::string_view from, std::string_view to, MoveMode mode);
+// A second name `newName` for the file `existing` (CreateHardLinkA). Fails with
+// AlreadyExists when the name is taken, and with another error on a file system
+// without hard links.
+[[nodiscard]] bool CreateHardLink(std::string_view existing, std::string_view newName);
+// Makes the folder's recent changes of names (a file created, moved in or removed)
+// survive a power loss. POSIX: fsync of the folder, where the file system keeps
+// names apart from data. Windows has no such call and its file systems journal
+// names themselves: only the fault table is consulted there.
+[[nodiscard]] bool FlushDirectory(std::string_view path);
 [[nodiscard]] bool CreateDirectory(std::string_view path);
 [[nodiscard]] bool RemoveDirectory(std::string_view path);
 // InvalidFileAttributes when the path does not exist.

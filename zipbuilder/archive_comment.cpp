@@ -1,11 +1,15 @@
-// Writing ArchiveComment: the end record is rewritten in place with the new
-// comment length, the comment goes behind it and the file ends there. Should the
-// rewrite stop half-way, the directory is read again so that the component's
-// state describes the file as it now is.
+// Writing ArchiveComment: the archive is copied up to its end record into a safe
+// save, followed by the end record with the new comment length and the comment,
+// and the copy replaces the archive in one move. The archive is never half
+// changed: after any failure it is exactly as it was, and so is the component's
+// state (the old comment stays; no new List is needed).
 #include <array>
 #include <new>
 #include <optional>
+#include <span>
+#include <utility>
 
+#include "platform/safe_save.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/scoped_file.h"
 #include "zipbuilder/zip_builder.h"
@@ -14,10 +18,12 @@ namespace zipbuilder {
 
 namespace {
 
-// How far the rewrite got: only a rewrite that began and did not finish leaves
-// the file different from what the last List read.
-enum class RewriteProgress : std::uint8_t { Untouched, Changing, Finished };
+// An archive is flushed to the device before it replaces the old one. A comment
+// change sends nothing to the recycle bin: the archive's entries are the same.
+constexpr platform::SaveOptions CommentSaveOptions{platform::SaveDurability::FlushToDevice, {}, "~zb"};
 
+// Read and written with other writers denied, so that a read-only or locked
+// archive fails here, before anything is written.
 [[nodiscard]] ScopedFile OpenArchiveForRewrite(const std::string& fileName) {
   if (fileName.empty()) {
     throw EZipBuilder(message_id::InputFileMissing, MessageDisplay::ShowBox);
@@ -47,65 +53,70 @@ enum class RewriteProgress : std::uint8_t { Untouched, Changing, Finished };
   return *endRecord;
 }
 
-[[nodiscard]] bool WriteAll(platform::FileHandle file, const void* data, std::size_t size) {
-  std::uint32_t bytesWritten = 0;
-  return platform::WriteFile(file, data, static_cast<std::uint32_t>(size), bytesWritten) && bytesWritten == size;
-}
-
-void RewriteEndRecord(platform::FileHandle archive, std::int64_t endRecordOffset, const std::string& comment,
-                      RewriteProgress& progress) {
+// The archive with `comment` behind its end record, complete under a temporary
+// name and ready to be committed.
+[[nodiscard]] platform::SafeSave CopyWithComment(platform::FileHandle archive, const std::string& fileName,
+                                                 std::int64_t endRecordOffset, const std::string& comment) {
   EndRecord endRecord = ReadEndRecordAt(archive, endRecordOffset);
   endRecord.commentLength = static_cast<std::uint16_t>(comment.size());
-  std::array<std::byte, EndRecordSize> bytes{};
-  zipformat::WriteEndRecord(bytes, endRecord);
-  if (!platform::SetFilePointer(archive, -static_cast<std::int64_t>(EndRecordSize), platform::SeekOrigin::Current,
-                                nullptr)) {
+  if (!platform::SetFilePointer(archive, 0, platform::SeekOrigin::Begin, nullptr)) {
     throw EZipBuilder(message_id::SeekError, MessageDisplay::ShowBox);
   }
-  progress = RewriteProgress::Changing;
-  if (!WriteAll(archive, bytes.data(), EndRecordSize)) {
-    throw EZipBuilder(message_id::EndRecordWriteError, MessageDisplay::ShowBox);
+  std::optional<platform::SafeSave> copy = platform::SafeSave::Create(fileName, CommentSaveOptions);
+  if (!copy) {
+    throw EZipBuilder(message_id::TemporaryFileNotCreated, MessageDisplay::ShowBox);
   }
-  // Until the old comment's tail is cut off the file is not what List would read
-  // back from the new end record.
-  if ((!comment.empty() && !WriteAll(archive, comment.data(), comment.size())) || !platform::SetEndOfFile(archive)) {
+  // The entries and the directory, byte for byte; a failure here is a write error
+  // of the output as well as one of the comment.
+  if (!copy->AppendFrom(archive, endRecordOffset)) {
     throw EZipBuilder(message_id::WriteError, MessageDisplay::ShowBox);
   }
-  progress = RewriteProgress::Finished;
+  std::array<std::byte, EndRecordSize> endRecordBytes{};
+  zipformat::WriteEndRecord(endRecordBytes, endRecord);
+  if (!copy->Write(endRecordBytes)) {
+    throw EZipBuilder(message_id::EndRecordWriteError, MessageDisplay::ShowBox);
+  }
+  if (!copy->Write(std::as_bytes(std::span(comment.data(), comment.size())))) {
+    throw EZipBuilder(message_id::WriteError, MessageDisplay::ShowBox);
+  }
+  return std::move(*copy);
 }
 
 }  // namespace
 
 void TZipBuilder::SetArchiveComment(std::string_view comment) {
-  RewriteProgress progress = RewriteProgress::Untouched;
   try {
-    directory_.RawComment = comment.empty() ? std::string() : OemAnsiConvert(comment, CodePageDirection::ToOem);
-    if (directory_.RawComment.size() > zipformat::MaximumCommentLength) {
+    const std::string rawComment = comment.empty() ? std::string() : OemAnsiConvert(comment, CodePageDirection::ToOem);
+    if (rawComment.size() > zipformat::MaximumCommentLength) {
       // The record's length field has 16 bits; a longer comment would be cut
       // or, worse, stored with a length that wrapped.
-      directory_.RawComment.clear();
       ReportMessage(message_id::EndRecordWriteError, "\nThe comment is longer than 65535 bytes.");
       return;
     }
+    if (zipFileName_.empty()) {
+      // No archive: no comment either.
+      directory_.RawComment.clear();
+    }
     ScopedFile archive = OpenArchiveForRewrite(zipFileName_);
-    RewriteEndRecord(archive.Get(), directory_.EndRecordOffset, directory_.RawComment, progress);
-    if (!archive.Close()) {
-      progress = RewriteProgress::Changing;
+    platform::SafeSave copy = CopyWithComment(archive.Get(), zipFileName_, directory_.EndRecordOffset, rawComment);
+    // Only read from: its close loses nothing. It must be closed before the
+    // copy can take its name.
+    static_cast<void>(archive.Close());
+    const bool committed = copy.Commit(platform::CommitMode::ReplaceTarget);
+    if (committed || copy.State() == platform::SaveState::PlacedNotDurable) {
+      // The archive now ends with the comment; the state says so without a new List.
+      directory_.RawComment = rawComment;
+      directory_.ArchiveEnd = directory_.EndRecordOffset + static_cast<std::int32_t>(EndRecordSize) +
+                              static_cast<std::int32_t>(rawComment.size());
+      directory_.ArchiveFileSize = directory_.ArchiveEnd;
+    }
+    if (!committed) {
       throw EZipBuilder(message_id::WriteError, MessageDisplay::ShowBox);
     }
-    // The archive now ends with the comment; the state says so without a new List.
-    directory_.ArchiveEnd = directory_.EndRecordOffset + static_cast<std::int32_t>(EndRecordSize) +
-                            static_cast<std::int32_t>(directory_.RawComment.size());
-    directory_.ArchiveFileSize = directory_.ArchiveEnd;
   } catch (const EZipBuilder& error) {
     ReportZipError(error);
-    directory_.RawComment.clear();
   } catch (const std::bad_alloc&) {
     ReportMessage(message_id::MemoryNotAvailable);
-    directory_.RawComment.clear();
-  }
-  if (progress == RewriteProgress::Changing) {
-    List();
   }
 }
 

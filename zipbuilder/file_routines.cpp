@@ -3,8 +3,10 @@
 // allowed) and copying a whole file.
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <vector>
 
+#include "platform/safe_save.h"
 #include "platform/shell.h"
 #include "platform/temp_and_environment.h"
 #include "zipbuilder/file_checks.h"
@@ -27,6 +29,28 @@ constexpr std::size_t CopyChunkSize = 8192;
   const std::size_t dot = fileName.rfind('.');
   const std::size_t stemEnd = dot != std::string_view::npos && dot >= nameStart ? dot : fileName.size();
   return std::string(fileName.substr(0, stemEnd)) + std::string(extension);
+}
+
+// A copy is flushed to the device: the destination it replaces may hold the only
+// copy of something.
+constexpr platform::SaveOptions CopySaveOptions{platform::SaveDurability::FlushToDevice, {}, "~zb"};
+
+// The result of a copy that was complete but failed at its commit.
+[[nodiscard]] std::int32_t CopyCommitFailure(platform::SaveState state) {
+  switch (state) {
+    case platform::SaveState::NotPlaced:
+      // The destination could not be replaced (or its old file not recycled): it is as it was.
+      return copy_result::DestinationNotCreated;
+    case platform::SaveState::Open:
+    case platform::SaveState::Committed:
+    case platform::SaveState::Abandoned:
+    case platform::SaveState::PlacedNotDurable:
+    case platform::SaveState::PlacedOldKept:
+      break;
+  }
+  // Also a copy that is in place but whose name may not survive a power loss,
+  // or whose old destination is kept under a second name: not a clean copy.
+  return copy_result::WriteFailed;
 }
 
 // The size of an open file, by seeking to its end as the copy's check does; -1
@@ -62,6 +86,15 @@ std::string TZipBuilder::NewTempFileName(std::string_view prefix, std::string_vi
 
 std::int32_t TZipBuilder::CopyFileBytes(platform::FileHandle source, platform::FileHandle destination,
                                         std::int64_t count) {
+  return CopyFileChunks(source, count, [destination](std::span<const std::uint8_t> chunk) {
+    std::uint32_t bytesWritten = 0;
+    return platform::WriteFile(destination, chunk.data(), static_cast<std::uint32_t>(chunk.size()), bytesWritten) &&
+           bytesWritten == chunk.size();
+  });
+}
+
+std::int32_t TZipBuilder::CopyFileChunks(platform::FileHandle source, std::int64_t count,
+                                         const std::function<bool(std::span<const std::uint8_t>)>& writeChunk) {
   std::vector<std::uint8_t> buffer;
   try {
     buffer.resize(CopyChunkSize);
@@ -78,8 +111,7 @@ std::int32_t TZipBuilder::CopyFileBytes(platform::FileHandle source, platform::F
         // A read that fails leaves the copy short, as a write that fails does.
         return copy_result::WriteFailed;
       }
-      std::uint32_t bytesWritten = 0;
-      if (!platform::WriteFile(destination, buffer.data(), bytesRead, bytesWritten) || bytesWritten < bytesRead) {
+      if (!writeChunk(std::span(buffer.data(), bytesRead))) {
         return copy_result::WriteFailed;
       }
       if (rewrite_.ReportCopyProgress && OnProgress) {
@@ -125,44 +157,45 @@ std::int32_t TZipBuilder::CopyWholeFile(std::string_view source, std::string_vie
   return result;
 }
 
-// CopyWholeFile once the source is known to exist.
+// CopyWholeFile once the source is known to exist. The copy goes into a new file
+// beside the destination, which replaces the destination only once it is complete
+// and checked; the old destination goes as HowToDelete says at that moment.
 std::int32_t TZipBuilder::CopyExistingFile(std::string_view source, std::string_view destination) {
   ScopedFile input(platform::CreateFile(source, platform::FileAccess::Read, platform::FileShare::Read,
                                         platform::FileCreation::OpenExisting));
   if (!input.IsOpen()) {
     return copy_result::SourceMissing;
   }
-  if (FileExists(destination) && RemoveFileOrRecycle(destination, howToDelete_) != 0) {
-    // Overwriting it anyway would lose the copy the recycle bin was to keep.
+  std::optional<platform::SafeSave> output = platform::SafeSave::Create(destination, CopySaveOptions);
+  if (!output) {
     return copy_result::DestinationNotCreated;
   }
-  ScopedFile output(platform::CreateFile(destination, platform::FileAccess::Write, platform::FileShare::None,
-                                         platform::FileCreation::CreateAlways));
-  if (!output.IsOpen()) {
-    return copy_result::DestinationNotCreated;
-  }
-  std::int32_t result = CopyFileBytes(input.Get(), output.Get(), -1);
+  std::int32_t result = CopyFileChunks(input.Get(), -1, [&output](std::span<const std::uint8_t> chunk) {
+    return output->Write(std::as_bytes(chunk));
+  });
   if (result == copy_result::Success) {
     std::uint32_t dosDateTime = 0;
-    if (!platform::GetFileDosDateTime(input.Get(), dosDateTime) ||
-        !platform::SetFileDosDateTime(output.Get(), dosDateTime)) {
+    if (platform::GetFileDosDateTime(input.Get(), dosDateTime)) {
+      output->StampDate(dosDateTime, platform::DateRequirement::BestEffort);
+    } else {
       result = copy_result::DateNotSet;
     }
   }
   const std::int64_t sourceSize = SizeBySeekingToEnd(input.Get());
-  const std::int64_t destinationSize = SizeBySeekingToEnd(output.Get());
-  if (result == copy_result::Success && (sourceSize == -1 || destinationSize == -1 || sourceSize != destinationSize)) {
+  if (result == copy_result::Success && (sourceSize == -1 || sourceSize != output->Size())) {
     result = copy_result::SizeMismatch;
   }
-  if (!output.Close() && result == copy_result::Success) {
-    result = copy_result::WriteFailed;
-  }
   if (result != copy_result::Success && result != copy_result::DateNotSet) {
-    // The failure is what the caller learns; a half copy that cannot be deleted
-    // changes nothing about it.
-    static_cast<void>(platform::DeleteFile(destination));
+    // Not committed: the temporary file goes, the destination stays as it was.
+    return result;
   }
-  return result;
+  const platform::CommitMode mode = howToDelete_ == DeleteOpts::htdAllowUndo
+                                        ? platform::CommitMode::ReplaceAndRecycleOld
+                                        : platform::CommitMode::ReplaceTarget;
+  if (!output->Commit(mode)) {
+    return CopyCommitFailure(output->State());
+  }
+  return output->DateStamped() ? result : copy_result::DateNotSet;
 }
 
 }  // namespace zipbuilder

@@ -33,6 +33,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -325,9 +326,10 @@ class TZipBuilder {
 
   // The stored comment converted to ANSI when the code page rule asks for it.
   [[nodiscard]] std::string ArchiveComment() const;
-  // Rewrites the comment in the archive's end record in place; failures are
-  // reported (11001, 11002, 11008, 11011, 11030, 11010, or 10103) and leave
-  // RawComment empty.
+  // Replaces the archive with a copy that carries the new comment behind its end
+  // record. Failures are reported (11001, 11002, 11008, 11011, 11027, 11030,
+  // 11010, or 10103) and leave the archive and RawComment as they were; without
+  // an archive name (11001) RawComment is empty.
   void SetArchiveComment(std::string_view comment);
 
   [[nodiscard]] int BatchTotalSize() const { return batchTotalSize_; }
@@ -364,9 +366,11 @@ class TZipBuilder {
   // Frees every entry of DirEntries and empties the list.
   void ClearEntryList();
 
-  // Copies the file `source` to `destination` (which is replaced, by HowToDelete)
-  // and gives the copy the source's date. Answers a copy_result value; on any
-  // failure but DateNotSet the destination is deleted again.
+  // Copies the file `source` into a new file beside `destination`, gives it the
+  // source's date and puts it in place of the destination, whose old file goes as
+  // HowToDelete says. Answers a copy_result value; on any failure but DateNotSet
+  // the destination is as it was, except for a WriteFailed whose copy is in place
+  // but whose name could not be flushed to the device.
   [[nodiscard]] std::int32_t CopyWholeFile(std::string_view source, std::string_view destination);
 
   // Loading policy: an operation loads an engine only when it is not loaded and
@@ -453,6 +457,10 @@ class TZipBuilder {
   // positions of two files; copy_result::Success or WriteFailed.
   [[nodiscard]] std::int32_t CopyFileBytes(platform::FileHandle source, platform::FileHandle destination,
                                            std::int64_t count);
+  // CopyFileBytes handing each chunk read to `writeChunk`, which answers whether
+  // all of it was written.
+  [[nodiscard]] std::int32_t CopyFileChunks(platform::FileHandle source, std::int64_t count,
+                                            const std::function<bool(std::span<const std::uint8_t>)>& writeChunk);
   // Deletes a file, to the recycle bin under htdAllowUndo; RemoveFileMissing when
   // there is no such file, else the shell's result.
   [[nodiscard]] std::int32_t RemoveFileOrRecycle(std::string_view fileName, DeleteOpts howToDelete);

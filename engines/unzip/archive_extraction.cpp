@@ -16,7 +16,6 @@
 #include "engines/unzip/file_output.h"
 #include "engines/unzip/password_keeper.h"
 #include "engines/unzip/replacement_policy.h"
-#include "platform/date_time.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "zipformat/records.h"
@@ -392,8 +391,7 @@ EntryOutcome ArchiveExtraction::ToMemory(const SelectedEntry& selected, StoredBy
 EntryOutcome ArchiveExtraction::ToDisk(const SelectedEntry& selected, StoredBytesSource& source,
                                        std::optional<shared::TraditionalCipher>& cipher, std::uint32_t storedSize) {
   const ArchiveEntry& entry = *selected.entry;
-  const auto seed = static_cast<std::uint32_t>(platform::GetUnixTime()) ^ (entry.index * 2654435761u);
-  const std::unique_ptr<SafeFileOutput> output = SafeFileOutput::Create(folder_, destination_, seed);
+  const std::unique_ptr<SafeFileOutput> output = SafeFileOutput::Create(destination_);
   if (!output) {
     return Skip(selected, UnzipSkipReason::WriteFailed, UnzipErrorValue::WriteError,
                 "no file can be created in \"" + folder_ + "\"" + SystemErrorText(platform::GetLastError()));

@@ -1,9 +1,14 @@
 // Writing one extracted file so that nothing half-done is ever left behind: the
-// bytes go into a new temporary file beside the destination, which replaces the
-// destination only when Commit is called, after the entry decoded and checked
-// out. Until then an existing destination is untouched; an output that is
-// destroyed without Commit (wrong password, CRC error, cancel, full disk) deletes
-// its temporary file.
+// bytes go through a platform::SafeSave into a new temporary file beside the
+// destination, which replaces the destination only when Commit is called, after
+// the entry decoded and checked out. Until then an existing destination is
+// untouched; an output that is destroyed without Commit (wrong password, CRC
+// error, cancel, full disk) deletes its temporary file.
+//
+// Extracted files are not flushed to the device one by one: an extracted file can
+// be extracted again, and its move into place still shows the complete old or the
+// complete new file; a device flush per file would cost far more than the
+// extraction itself. So a file costs create, writes, date, close and move.
 #pragma once
 
 #include <cstdint>
@@ -11,17 +16,15 @@
 #include <string>
 
 #include "engines/unzip/output_sink.h"
-#include "platform/files.h"
+#include "platform/safe_save.h"
 
 namespace engines::unzip {
 
 class SafeFileOutput final : public OutputSink {
  public:
-  // Nothing when no temporary file could be created in `folder`; the platform's
-  // last error says why.
-  [[nodiscard]] static std::unique_ptr<SafeFileOutput> Create(const std::string& folder, std::string destination,
-                                                              std::uint32_t seed);
-  ~SafeFileOutput() override;
+  // Nothing when no temporary file could be created beside `destination`; the
+  // platform's last error says why.
+  [[nodiscard]] static std::unique_ptr<SafeFileOutput> Create(const std::string& destination);
   SafeFileOutput(const SafeFileOutput&) = delete;
   SafeFileOutput& operator=(const SafeFileOutput&) = delete;
 
@@ -32,13 +35,9 @@ class SafeFileOutput final : public OutputSink {
   [[nodiscard]] bool Commit(std::uint32_t dosDateTime);
 
  private:
-  SafeFileOutput(std::string temporaryPath, std::string destination, platform::FileHandle handle);
-  void Discard();
+  explicit SafeFileOutput(platform::SafeSave save) : save_(std::move(save)) {}
 
-  std::string temporaryPath_;
-  std::string destination_;
-  platform::FileHandle handle_;
-  bool finished_ = false;
+  platform::SafeSave save_;
 };
 
 }  // namespace engines::unzip

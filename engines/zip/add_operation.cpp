@@ -181,7 +181,7 @@ class Adder {
     archive_.reset();
     if (!output.Commit(command_.oldArchive, date)) {
       Report(ZipErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
-                                         std::to_string(output.Error()) + "); it is left as it was");
+                                          std::to_string(output.Error()) + "); " + output.DescribeFailedCommit());
       return false;
     }
     return true;

@@ -1,10 +1,11 @@
-// The new archive, written safely: under a temporary name in the target's folder
-// (or the caller's temporary folder) and put in place of the old archive only by
-// Commit, once every byte was written and flushed. A write error is sticky: later
-// writes do nothing and Commit fails. Whatever is not committed (Cancel, an error,
+// The new archive, written through a platform::SafeSave: under a temporary name in
+// the target's folder (or in the caller's temporary folder, from where Commit
+// copies it beside the target) and put in place of the old archive only by Commit,
+// once every byte was written and flushed. A write error is sticky: later writes do
+// nothing and Commit fails. Whatever is not committed (Cancel, an error,
 // destruction) is removed, so the old archive stays exactly as it was.
 //
-// Every byte goes through platform::WriteFile, so the write-fault seam reaches it.
+// Writes are gathered in a buffer of its own; the safe save writes them unbuffered.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,7 @@
 
 #include "engines/zip/command.h"
 #include "platform/errors.h"
-#include "platform/files.h"
+#include "platform/safe_save.h"
 
 namespace engines::zip {
 
@@ -26,11 +27,11 @@ class ArchiveOutput {
   // Nothing when no temporary file could be made; the platform's last error says why.
   [[nodiscard]] static std::optional<ArchiveOutput> Create(std::string_view targetPath, std::string_view tempFolder);
 
-  ArchiveOutput(ArchiveOutput&& other) noexcept;
+  ArchiveOutput(ArchiveOutput&& other) noexcept = default;
   ArchiveOutput& operator=(ArchiveOutput&&) = delete;
   ArchiveOutput(const ArchiveOutput&) = delete;
   ArchiveOutput& operator=(const ArchiveOutput&) = delete;
-  ~ArchiveOutput();
+  ~ArchiveOutput() = default;
 
   void Write(std::span<const std::byte> bytes);
   // Replaces bytes written earlier (a local header whose sizes became known).
@@ -39,33 +40,28 @@ class ArchiveOutput {
   void CutBackTo(std::int64_t offset);
 
   [[nodiscard]] std::int64_t Position() const { return position_; }
-  [[nodiscard]] bool Failed() const { return failed_; }
-  [[nodiscard]] platform::Win32Error Error() const { return error_; }
-  [[nodiscard]] const std::string& TemporaryPath() const { return temporaryPath_; }
+  [[nodiscard]] bool Failed() const { return save_.Failed(); }
+  [[nodiscard]] platform::Win32Error Error() const { return save_.Error(); }
+  [[nodiscard]] const std::string& TemporaryPath() const { return save_.WorkPath(); }
 
-  // Flushes, dates the file (when asked) and puts it in place of the target. On
-  // failure the temporary file is removed and the target is untouched.
+  // Flushes, dates the file (when asked) and puts it in place of the target, the
+  // old archive going to the recycle bin when asked. On failure the temporary file
+  // is removed and, as DescribeFailedCommit says, the target is untouched, or in
+  // rare cases holds the new archive.
   [[nodiscard]] bool Commit(OldArchive oldArchive, std::optional<std::uint32_t> dosDateTime);
   void Cancel();
 
- private:
-  ArchiveOutput(std::string targetPath, std::string temporaryPath, platform::FileHandle file);
-  void Flush();
-  void Fail();
-  [[nodiscard]] bool PutInPlace(OldArchive oldArchive);
+  // What a failed Commit left, for the report: "it is left as it was", or where
+  // the new and the old archive are.
+  [[nodiscard]] std::string DescribeFailedCommit() const;
 
-  std::string targetPath_;
-  std::string temporaryPath_;
-  platform::FileHandle file_ = platform::InvalidFileHandle;
+ private:
+  explicit ArchiveOutput(platform::SafeSave save);
+  void Flush();
+
+  platform::SafeSave save_;
   std::vector<std::byte> buffer_;
   std::int64_t position_ = 0;
-  bool failed_ = false;
-  platform::Win32Error error_ = platform::win32_error::Success;
-  bool finished_ = false;
 };
-
-// The folder part of `path` ("." when it has none), without a trailing separator
-// unless it is a root.
-[[nodiscard]] std::string FolderOf(std::string_view path);
 
 }  // namespace engines::zip

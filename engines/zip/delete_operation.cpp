@@ -124,7 +124,7 @@ class Deleter {
     archive_.reset();
     if (!output->Commit(command_.oldArchive, date)) {
       Report(ZipErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
-                                         std::to_string(output->Error()) + "); it is left as it was");
+                                          std::to_string(output->Error()) + "); " + output->DescribeFailedCommit());
       return false;
     }
     static_cast<void>(channel_.BatchEnd());

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -24,13 +25,14 @@
 #include "platform/posix/last_error.h"
 #include "platform/posix/local_time.h"
 #include "platform/posix/path_mapping.h"
-#include "platform/write_faults.h"
+#include "platform/file_faults.h"
 
 namespace platform {
 
 namespace {
 
 using posix::SetLastErrorFromErrno;
+using file_faults::Operation;
 
 constexpr const char* DosAttributeName = "user.DOSATTRIB";
 constexpr std::uint32_t AttributesKeptInExtendedAttribute = file_attribute::Hidden | file_attribute::System;
@@ -208,6 +210,19 @@ bool CopyThenDelete(const std::string& from, const std::string& to) {
   return unlink(from.c_str()) == 0;
 }
 
+// rename, and with KeepExisting one that refuses an existing target in the same
+// step, so that a file made meanwhile under the name is never replaced. File
+// systems without that kind of rename get the plain one after the caller's check.
+int RenameEntry(const std::string& source, const std::string& target, MoveMode mode) {
+  if (mode == MoveMode::KeepExisting) {
+    const int result = renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+    if (result == 0 || (errno != EINVAL && errno != ENOSYS)) {
+      return result;
+    }
+  }
+  return rename(source.c_str(), target.c_str());
+}
+
 // A move within one folder is one change of its listing.
 void NoteMove(posix::FolderChangeNote& sourceChange, std::optional<posix::FolderChangeNote>& targetChange,
               const std::string& target) {
@@ -247,6 +262,9 @@ time_t UnixTimeOfLocal(const SystemTime& time) {
 }  // namespace
 
 FileHandle CreateFile(std::string_view path, FileAccess access, FileShare /*share*/, FileCreation creation) {
+  if ((WantsWrite(access) || MayCreate(creation)) && file_faults::ShouldFail(Operation::Create)) {
+    return InvalidFileHandle;
+  }
   const std::optional<posix::NativeName> name = posix::LookUpNativeName(path);
   if (!name) {
     return InvalidFileHandle;
@@ -305,7 +323,7 @@ bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t&
 
 bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t& bytesWritten) {
   bytesWritten = 0;
-  if (write_faults::ShouldFailThisWrite()) {
+  if (file_faults::ShouldFail(Operation::Write)) {
     return false;
   }
   const auto* bytes = static_cast<const char*>(buffer);
@@ -360,6 +378,9 @@ bool GetFileSize(FileHandle file, std::int64_t& size) {
 }
 
 bool SetEndOfFile(FileHandle file) {
+  if (file_faults::ShouldFail(Operation::SetEnd)) {
+    return false;
+  }
   const off_t position = lseek(Descriptor(file), 0, SEEK_CUR);
   if (position < 0) {
     SetLastErrorFromErrno(errno);
@@ -373,6 +394,9 @@ bool SetEndOfFile(FileHandle file) {
 }
 
 bool FlushFileBuffers(FileHandle file) {
+  if (file_faults::ShouldFail(Operation::Flush)) {
+    return false;
+  }
   if (fsync(Descriptor(file)) != 0) {
     SetLastErrorForHandle(Descriptor(file), errno);
     return false;
@@ -385,7 +409,8 @@ bool CloseHandle(FileHandle file) {
     SetLastError(win32_error::InvalidHandle);
     return false;
   }
-  return true;
+  // Closed either way, as a close that reports a write-back error.
+  return !file_faults::ShouldFail(Operation::Close);
 }
 
 bool GetFileDosDateTime(FileHandle file, std::uint32_t& dosDateTime) {
@@ -401,6 +426,9 @@ bool GetFileDosDateTime(FileHandle file, std::uint32_t& dosDateTime) {
 }
 
 bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime) {
+  if (file_faults::ShouldFail(Operation::SetDate)) {
+    return false;
+  }
   const SystemTime time = DosDateTimeToSystemTime(dosDateTime);
   const bool valid = time.month >= 1 && time.month <= 12 && time.day >= 1 && time.day <= 31 && time.hour < 24 &&
                      time.minute < 60 && time.second < 60;
@@ -427,6 +455,9 @@ bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime) {
 }
 
 bool DeleteFile(std::string_view path) {
+  if (file_faults::ShouldFail(Operation::Delete)) {
+    return false;
+  }
   const std::optional<std::string> nativePath = posix::ToNativePath(path);
   if (!nativePath) {
     return false;
@@ -450,6 +481,9 @@ bool DeleteFile(std::string_view path) {
 }
 
 bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
+  if (file_faults::ShouldFail(Operation::Move)) {
+    return false;
+  }
   const std::optional<posix::NativeName> sourceName = posix::LookUpNativeName(from);
   if (!sourceName) {
     return false;
@@ -485,9 +519,13 @@ bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
   if (!sameFolder) {
     targetChange.emplace(target, targetName->folderStatus);
   }
-  if (rename(source.c_str(), target.c_str()) == 0) {
+  if (RenameEntry(source, target, targetExists ? MoveMode::ReplaceExisting : mode) == 0) {
     NoteMove(sourceChange, targetChange, target);
     return true;
+  }
+  if (errno == EEXIST && mode == MoveMode::KeepExisting) {
+    SetLastError(win32_error::AlreadyExists);
+    return false;
   }
   if (errno == EXDEV && S_ISREG(sourceStatus.st_mode)) {
     if (!CopyThenDelete(source, target)) {
@@ -498,6 +536,59 @@ bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
   }
   SetLastErrorForName(target, errno);
   return false;
+}
+
+bool CreateHardLink(std::string_view existing, std::string_view newName) {
+  if (file_faults::ShouldFail(Operation::HardLink)) {
+    return false;
+  }
+  const std::optional<posix::NativeName> existingName = posix::LookUpNativeName(existing);
+  if (!existingName) {
+    return false;
+  }
+  const std::optional<posix::NativeName> linkName = posix::LookUpNativeName(newName);
+  if (!linkName) {
+    return false;
+  }
+  posix::FolderChangeNote change(linkName->path, linkName->folderStatus);
+  if (link(existingName->path.c_str(), linkName->path.c_str()) != 0) {
+    const int failure = errno;
+    struct stat existingStatus{};
+    if (failure == EEXIST) {
+      change.Unchanged();
+      SetLastError(win32_error::AlreadyExists);
+    } else if (failure == ENOENT && LinkStatusOf(*existingName, existingStatus)) {
+      SetLastError(posix::MissingPathError(linkName->path));
+    } else {
+      SetLastErrorForMissing(*existingName, failure);
+    }
+    return false;
+  }
+  change.Done(posix::NameChange::Added);
+  return true;
+}
+
+bool FlushDirectory(std::string_view path) {
+  if (file_faults::ShouldFail(Operation::Flush)) {
+    return false;
+  }
+  const std::optional<std::string> nativePath = posix::ToNativePath(path);
+  if (!nativePath) {
+    return false;
+  }
+  const int folder = open(nativePath->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
+    SetLastErrorForName(*nativePath, errno);
+    return false;
+  }
+  // EINVAL: the file system keeps no folder data of its own to flush.
+  const bool flushed = fsync(folder) == 0 || errno == EINVAL;
+  const int failure = errno;
+  close(folder);
+  if (!flushed) {
+    SetLastErrorFromErrno(failure);
+  }
+  return flushed;
 }
 
 bool CreateDirectory(std::string_view path) {

@@ -21,6 +21,7 @@
 #include <system_error>
 
 #include "platform/errors.h"
+#include "platform/file_faults.h"
 #include "platform/posix/last_error.h"
 #include "platform/posix/path_mapping.h"
 
@@ -187,6 +188,10 @@ int DeletePermanently(const std::string& nativePath) {
 }  // namespace
 
 int ShellDeleteFile(std::string_view path, DeleteMode mode) {
+  if (file_faults::ShouldFail(mode == DeleteMode::ToRecycleBin ? file_faults::Operation::Recycle
+                                                               : file_faults::Operation::Delete)) {
+    return static_cast<int>(GetLastError());
+  }
   const std::optional<std::string> nativePath = posix::ToNativePath(path);
   if (!nativePath) {
     return static_cast<int>(GetLastError());

@@ -7,11 +7,13 @@
 #include <string>
 
 #include "platform/win32/windows_api.h"
-#include "platform/write_faults.h"
+#include "platform/file_faults.h"
 
 namespace platform {
 
 namespace {
+
+using file_faults::Operation;
 
 HANDLE ToWindowsHandle(FileHandle file) {
   return reinterpret_cast<HANDLE>(file.value);
@@ -63,6 +65,11 @@ std::string QueryPathText(Query query) {
 }  // namespace
 
 FileHandle CreateFile(std::string_view path, FileAccess access, FileShare share, FileCreation creation) {
+  const bool mayWriteOrCreate = access != FileAccess::Read || creation == FileCreation::CreateNew ||
+                                creation == FileCreation::CreateAlways || creation == FileCreation::OpenAlways;
+  if (mayWriteOrCreate && file_faults::ShouldFail(Operation::Create)) {
+    return InvalidFileHandle;
+  }
   const std::string pathText(path);
   const HANDLE handle = ::CreateFileA(pathText.c_str(), DesiredAccess(access), ShareMode(share), nullptr,
                                       static_cast<DWORD>(creation), FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -78,7 +85,7 @@ bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t&
 
 bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t& bytesWritten) {
   bytesWritten = 0;
-  if (write_faults::ShouldFailThisWrite()) {
+  if (file_faults::ShouldFail(Operation::Write)) {
     return false;
   }
   DWORD done = 0;
@@ -110,10 +117,16 @@ bool GetFileSize(FileHandle file, std::int64_t& size) {
 }
 
 bool SetEndOfFile(FileHandle file) {
+  if (file_faults::ShouldFail(Operation::SetEnd)) {
+    return false;
+  }
   return ::SetEndOfFile(ToWindowsHandle(file)) != FALSE;
 }
 
 bool FlushFileBuffers(FileHandle file) {
+  if (file_faults::ShouldFail(Operation::Flush)) {
+    return false;
+  }
   return ::FlushFileBuffers(ToWindowsHandle(file)) != FALSE;
 }
 
@@ -124,7 +137,11 @@ bool CloseHandle(FileHandle file) {
     ::SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
-  return ::CloseHandle(ToWindowsHandle(file)) != FALSE;
+  if (::CloseHandle(ToWindowsHandle(file)) == FALSE) {
+    return false;
+  }
+  // Closed either way, as a close that reports a write-back error.
+  return !file_faults::ShouldFail(Operation::Close);
 }
 
 bool GetFileDosDateTime(FileHandle file, std::uint32_t& dosDateTime) {
@@ -142,6 +159,9 @@ bool GetFileDosDateTime(FileHandle file, std::uint32_t& dosDateTime) {
 }
 
 bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime) {
+  if (file_faults::ShouldFail(Operation::SetDate)) {
+    return false;
+  }
   const auto date = static_cast<WORD>(dosDateTime >> 16);
   const auto time = static_cast<WORD>(dosDateTime & 0xFFFFu);
   FILETIME localLastWrite{};
@@ -154,11 +174,17 @@ bool SetFileDosDateTime(FileHandle file, std::uint32_t dosDateTime) {
 }
 
 bool DeleteFile(std::string_view path) {
+  if (file_faults::ShouldFail(Operation::Delete)) {
+    return false;
+  }
   const std::string pathText(path);
   return ::DeleteFileA(pathText.c_str()) != FALSE;
 }
 
 bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
+  if (file_faults::ShouldFail(Operation::Move)) {
+    return false;
+  }
   const std::string fromText(from);
   const std::string toText(to);
   DWORD flags = MOVEFILE_COPY_ALLOWED;
@@ -166,6 +192,19 @@ bool MoveFile(std::string_view from, std::string_view to, MoveMode mode) {
     flags |= MOVEFILE_REPLACE_EXISTING;
   }
   return ::MoveFileExA(fromText.c_str(), toText.c_str(), flags) != FALSE;
+}
+
+bool CreateHardLink(std::string_view existing, std::string_view newName) {
+  if (file_faults::ShouldFail(Operation::HardLink)) {
+    return false;
+  }
+  const std::string existingText(existing);
+  const std::string newText(newName);
+  return ::CreateHardLinkA(newText.c_str(), existingText.c_str(), nullptr) != FALSE;
+}
+
+bool FlushDirectory(std::string_view /*path*/) {
+  return !file_faults::ShouldFail(Operation::Flush);
 }
 
 bool CreateDirectory(std::string_view path) {

@@ -18,6 +18,7 @@
 #undef CreateFile
 #undef DeleteFile
 #undef MoveFile
+#undef CreateHardLink
 #undef GetFileAttributes
 #undef SetFileAttributes
 #undef CreateDirectory

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "installer/payloads.h"
-#include "platform/write_faults.h"
+#include "platform/file_faults.h"
 #include "tests/installer/installer_machine.h"
 
 namespace installer {
@@ -23,7 +24,7 @@ const std::vector<std::uint8_t> NewImage{'n', 'e', 'w', ' ', 'i', 'm', 'a', 'g',
 
 class Payloads : public testing::Test {
  protected:
-  ~Payloads() override { platform::write_faults::Clear(); }
+  ~Payloads() override { platform::file_faults::Clear(); }
   [[nodiscard]] std::string InTemp(const std::string& name) const { return machine.TempFolder() + "/" + name; }
 
   InstallerMachine machine;
@@ -43,12 +44,59 @@ TEST_F(Payloads, ANewEngineReplacesTheOldNameWhileAnOpenCopyKeepsItsBytes) {
 
 TEST_F(Payloads, AFailedWriteLeavesTheOldFileAndNoNewOne) {
   machine.scratch.WriteFile("temp/unzdll.dll", "old engine");
-  platform::write_faults::FailAfter(0);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 1,
+                              platform::file_faults::Persistence::FromThenOn);
   EXPECT_EQ(WritePayload(InTemp("unzdll.dll"), NewImage), PayloadWrite::Failed);
   EXPECT_EQ(CreatePayload(InTemp("zz1.zip"), NewImage), PayloadWrite::Failed);
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
   EXPECT_EQ(ReadWholeFile(InTemp("unzdll.dll")), "old engine");
   EXPECT_EQ(machine.TempFolderFiles(), std::vector<std::string>{"unzdll.dll"});
+}
+
+// Each operation of the fault table failing in turn, at each of its calls: the
+// name holds the old file or the complete new one, and no temporary file stays.
+// Only a failing Delete (the clean-up of a failed write) may leave its temporary
+// file; the name still holds the old file then.
+TEST_F(Payloads, EveryFailingFileOperationLeavesTheOldFileOrTheNewOneAndNothingElse) {
+  namespace faults = platform::file_faults;
+  struct Writer {
+    const char* name;
+    PayloadWrite (*write)(std::string_view, std::span<const std::uint8_t>);
+    std::optional<std::string> before;
+  };
+  for (const Writer& writer : {Writer{"WritePayload", WritePayload, "old engine"},
+                               Writer{"CreatePayload", CreatePayload, std::nullopt}}) {
+    for (const faults::Operation operation : faults::AllOperations) {
+      for (std::uint32_t callNumber = 1;; ++callNumber) {
+        SCOPED_TRACE(std::string(writer.name) + ", " + std::string(faults::NameOf(operation)) + " call " +
+                     std::to_string(callNumber));
+        std::filesystem::remove_all(machine.TempFolder());
+        machine.scratch.MakeFolder("temp");
+        if (writer.before) {
+          machine.scratch.WriteFile("temp/payload.bin", *writer.before);
+        }
+        faults::Fail(operation, callNumber, faults::Persistence::Once);
+        const PayloadWrite result = writer.write(InTemp("payload.bin"), NewImage);
+        const bool fired = faults::Fired(operation);
+        faults::Clear();
+        const std::optional<std::string> now = ReadWholeFile(InTemp("payload.bin"));
+        if (result == PayloadWrite::Written) {
+          EXPECT_EQ(now, "new image");
+        } else {
+          EXPECT_EQ(result, PayloadWrite::Failed);
+          EXPECT_EQ(now, writer.before);
+        }
+        const std::vector<std::string> files = machine.TempFolderFiles();
+        if (operation != faults::Operation::Delete) {
+          EXPECT_EQ(files, now ? std::vector<std::string>{"payload.bin"} : std::vector<std::string>{});
+        }
+        if (!fired) {
+          break;
+        }
+        ASSERT_LT(callNumber, 20u);
+      }
+    }
+  }
 }
 
 TEST_F(Payloads, AnArchiveIsNeverWrittenOverAnExistingFile) {

@@ -3,9 +3,10 @@
 
 #include <array>
 #include <string>
+#include <thread>
 
+#include "platform/file_faults.h"
 #include "platform/files.h"
-#include "platform/write_faults.h"
 #include "tests/platform/test_machine.h"
 
 namespace {
@@ -15,7 +16,7 @@ using platform_test::ScratchFolder;
 
 class Files : public ::testing::Test {
  protected:
-  void TearDown() override { write_faults::Clear(); }
+  void TearDown() override { file_faults::Clear(); }
 
   static FileHandle Open(const std::string& path, FileAccess access, FileCreation creation) {
     return CreateFile(path, access, FileShare::Read, creation);
@@ -142,10 +143,10 @@ TEST_F(Files, SeekingSizeAndEndOfFile) {
   EXPECT_EQ(scratch.ReadFile("a.bin"), std::string("012") + std::string(5, '\0'));
 }
 
-TEST_F(Files, WriteFaultSeamFailsTheNthWriteAndWritesNothing) {
+TEST_F(Files, FaultTableFailsTheNthWriteAndWritesNothing) {
   const FileHandle file = Open(scratch.PathOf("a.bin"), FileAccess::Write, FileCreation::CreateAlways);
   ASSERT_NE(file, InvalidFileHandle);
-  write_faults::FailAfter(2);
+  file_faults::Fail(file_faults::Operation::Write, 3, file_faults::Persistence::FromThenOn);
   EXPECT_TRUE(WriteText(file, "one"));
   EXPECT_TRUE(WriteText(file, "two"));
   std::uint32_t written = 7;
@@ -154,16 +155,16 @@ TEST_F(Files, WriteFaultSeamFailsTheNthWriteAndWritesNothing) {
   EXPECT_EQ(written, 0u);
   EXPECT_FALSE(WriteText(file, "four")) << "every write after the planned ones fails";
 
-  write_faults::Clear();
+  file_faults::Clear();
   EXPECT_TRUE(WriteText(file, "five"));
   EXPECT_TRUE(CloseHandle(file));
   EXPECT_EQ(scratch.ReadFile("a.bin"), "onetwofive");
 }
 
-TEST_F(Files, WriteFaultSeamReportsTheChosenError) {
+TEST_F(Files, FaultTableReportsTheChosenError) {
   const FileHandle file = Open(scratch.PathOf("a.bin"), FileAccess::Write, FileCreation::CreateAlways);
   ASSERT_NE(file, InvalidFileHandle);
-  write_faults::FailAfter(0, win32_error::WriteFault);
+  file_faults::Fail(file_faults::Operation::Write, 1, file_faults::Persistence::FromThenOn, win32_error::WriteFault);
   EXPECT_FALSE(WriteText(file, "x"));
   EXPECT_EQ(GetLastError(), win32_error::WriteFault);
   EXPECT_TRUE(CloseHandle(file));
@@ -274,6 +275,52 @@ TEST_F(Files, MoveKeepsOrReplacesAnExistingTarget) {
 
   EXPECT_FALSE(MoveFile(scratch.PathOf("missing.txt"), scratch.PathOf("x.txt"), MoveMode::ReplaceExisting));
   EXPECT_EQ(GetLastError(), win32_error::FileNotFound);
+}
+
+TEST_F(Files, OfMovesThatMustNotReplaceExactlyOneWins) {
+  for (int round = 0; round < 20; ++round) {
+    scratch.WriteFile("first.txt", "first");
+    scratch.WriteFile("second.txt", "second");
+    bool firstMoved = false;
+    std::thread other([&] {
+      firstMoved = MoveFile(scratch.PathOf("first.txt"), scratch.PathOf("won.txt"), MoveMode::KeepExisting);
+    });
+    const bool secondMoved = MoveFile(scratch.PathOf("second.txt"), scratch.PathOf("won.txt"), MoveMode::KeepExisting);
+    other.join();
+    ASSERT_NE(firstMoved, secondMoved) << "round " << round;
+    EXPECT_EQ(scratch.ReadFile("won.txt"), firstMoved ? "first" : "second");
+    EXPECT_TRUE(scratch.Exists(firstMoved ? "second.txt" : "first.txt")) << "the loser keeps its file";
+    EXPECT_TRUE(DeleteFile(scratch.PathOf("won.txt")));
+    static_cast<void>(DeleteFile(scratch.PathOf("first.txt")));
+    static_cast<void>(DeleteFile(scratch.PathOf("second.txt")));
+  }
+}
+
+TEST_F(Files, AHardLinkIsASecondNameOfTheSameFile) {
+  scratch.WriteFile("one.txt", "shared");
+  ASSERT_TRUE(CreateHardLink(scratch.PathOf("one.txt"), scratch.PathOf("two.txt")));
+  const FileHandle file = Open(scratch.PathOf("two.txt"), FileAccess::Write, FileCreation::OpenExisting);
+  ASSERT_NE(file, InvalidFileHandle);
+  EXPECT_TRUE(WriteText(file, "SH"));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_EQ(scratch.ReadFile("one.txt"), "SHared") << "written through the other name";
+
+  ASSERT_TRUE(DeleteFile(scratch.PathOf("one.txt")));
+  EXPECT_EQ(scratch.ReadFile("two.txt"), "SHared") << "the file lives on under its second name";
+
+  scratch.WriteFile("taken.txt", "taken");
+  EXPECT_FALSE(CreateHardLink(scratch.PathOf("two.txt"), scratch.PathOf("taken.txt")));
+  EXPECT_EQ(GetLastError(), win32_error::AlreadyExists);
+  EXPECT_EQ(scratch.ReadFile("taken.txt"), "taken");
+  EXPECT_FALSE(CreateHardLink(scratch.PathOf("missing.txt"), scratch.PathOf("three.txt")));
+  EXPECT_EQ(GetLastError(), win32_error::FileNotFound);
+  EXPECT_FALSE(scratch.Exists("three.txt"));
+}
+
+TEST_F(Files, FlushDirectoryTakesAFolder) {
+  EXPECT_TRUE(FlushDirectory(scratch.Path()));
+  scratch.MakeFolder("sub");
+  EXPECT_TRUE(FlushDirectory(scratch.PathOf("sub")));
 }
 
 TEST_F(Files, Folders) {

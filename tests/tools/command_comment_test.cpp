@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_faults.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
-#include "platform/write_faults.h"
 #include "zipbuilder/headless_toolkit.h"
 
 namespace tools {
@@ -91,8 +91,8 @@ TEST_F(CommentCommand, SetRewritesTheEndRecordAndCutsTheOldComment) {
   EXPECT_EQ(ReadArchive(), EmptyArchiveWithComment(""));
 }
 
-// The writer reports the failed write and lists the archive again; the listing's
-// own warnings must not hide the failure.
+// The writer reports the failed write, and the archive is as it was. The archive
+// holds no entries, so the end record is the first write and the comment the second.
 TEST_F(CommentCommand, FailedWritesOfTheEndRecordOrTheCommentFail) {
   struct Fault {
     std::uint32_t SuccessfulWrites;
@@ -101,11 +101,13 @@ TEST_F(CommentCommand, FailedWritesOfTheEndRecordOrTheCommentFail) {
   for (const Fault fault : {Fault{0, "Error while writing the End Of Central Directory (11030)"},
                             Fault{1, "Write error in output file (11010)"}}) {
     WriteArchive(EmptyArchiveWithComment("kept"));
-    platform::write_faults::FailAfter(fault.SuccessfulWrites);
+    platform::file_faults::Fail(platform::file_faults::Operation::Write, fault.SuccessfulWrites + 1,
+                                platform::file_faults::Persistence::FromThenOn);
     const ExitCode result = Run({"comment", archive, "--set", "longer"});
-    platform::write_faults::Clear();
+    platform::file_faults::Clear();
     EXPECT_EQ(result, ExitCode::OperationFailed) << fault.SuccessfulWrites;
     EXPECT_EQ(err.str().rfind("zipbuilder: " + std::string(fault.FirstLine), 0), 0u) << err.str();
+    EXPECT_EQ(ReadArchive(), EmptyArchiveWithComment("kept"));
   }
 }
 

@@ -6,11 +6,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/dynamic_library.h"
+#include "platform/file_faults.h"
+#include "tests/platform/test_machine.h"
 #include "tests/zipbuilder/test_engine_client.h"
 #include "tests/zipbuilder/test_files.h"
 #include "zipbuilder/headless_toolkit.h"
@@ -19,6 +24,8 @@
 namespace zipbuilder {
 namespace {
 
+using platform::file_faults::Operation;
+using platform::file_faults::Persistence;
 using testing_support::RealEngineFolder;
 using testing_support::ScratchFolder;
 
@@ -233,16 +240,16 @@ TEST_F(EndToEndAdd, ACancelInTheMiddleLeavesTheArchiveAsItWas) {
   EXPECT_FALSE(component.Cancel());
 }
 
-// The real engine with the write-fault entry points; kept loaded by the test so
-// that the seam set here is the one the component's load uses.
+// The real engine with the entry points of its fault table; kept loaded by the
+// test so that the table set here is the one the component's load uses.
 class FaultyEngine {
  public:
   FaultyEngine() {
     library_ = platform::LoadLibrary(Folder() + "\\" + engines::ZipEngineFileName);
     if (library_ != nullptr) {
-      failAfter_ = reinterpret_cast<FailAfterFunction>(
-          platform::GetProcAddress(library_, "TestZipEngineFailWritesAfter"));
-      clear_ = reinterpret_cast<ClearFunction>(platform::GetProcAddress(library_, "TestZipEngineClearWriteFaults"));
+      fail_ = reinterpret_cast<FailFunction>(platform::GetProcAddress(library_, "TestZipEngineFailFileOperation"));
+      fired_ = reinterpret_cast<FiredFunction>(platform::GetProcAddress(library_, "TestZipEngineFileFaultFired"));
+      clear_ = reinterpret_cast<ClearFunction>(platform::GetProcAddress(library_, "TestZipEngineClearFileFaults"));
     }
   }
   ~FaultyEngine() {
@@ -256,16 +263,22 @@ class FaultyEngine {
   FaultyEngine(const FaultyEngine&) = delete;
   FaultyEngine& operator=(const FaultyEngine&) = delete;
 
-  [[nodiscard]] static std::string Folder() { return std::string(ZIPBUILDER_TEST_ENGINE_ROOT) + "/write_faults"; }
-  [[nodiscard]] bool Usable() const { return failAfter_ != nullptr && clear_ != nullptr; }
-  void FailAfter(std::uint32_t successfulWrites) { failAfter_(successfulWrites); }
+  [[nodiscard]] static std::string Folder() { return std::string(ZIPBUILDER_TEST_ENGINE_ROOT) + "/file_faults"; }
+  [[nodiscard]] bool Usable() const { return fail_ != nullptr && fired_ != nullptr && clear_ != nullptr; }
+  void Fail(Operation operation, std::uint32_t callNumber, Persistence persistence,
+            platform::Win32Error error = platform::win32_error::DiskFull) {
+    fail_(static_cast<std::uint32_t>(operation), callNumber, static_cast<std::uint32_t>(persistence), error);
+  }
+  [[nodiscard]] bool Fired(Operation operation) { return fired_(static_cast<std::uint32_t>(operation)) != 0; }
   void Clear() { clear_(); }
 
  private:
-  using FailAfterFunction = void(ENGINE_CALL*)(std::uint32_t);
+  using FailFunction = void(ENGINE_CALL*)(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t);
+  using FiredFunction = std::int32_t(ENGINE_CALL*)(std::uint32_t);
   using ClearFunction = void(ENGINE_CALL*)();
   platform::LibraryHandle library_ = nullptr;
-  FailAfterFunction failAfter_ = nullptr;
+  FailFunction fail_ = nullptr;
+  FiredFunction fired_ = nullptr;
   ClearFunction clear_ = nullptr;
 };
 
@@ -282,7 +295,7 @@ TEST_F(EndToEndAdd, AFailedWriteAtAnyPointLeavesTheArchiveAsItWas) {
 
   // The first write, writes in the middle of the new entries, and the last.
   for (const std::uint32_t successfulWrites : {0u, 1u, 2u, 3u}) {
-    engine.FailAfter(successfulWrites);
+    engine.Fail(Operation::Write, successfulWrites + 1, Persistence::FromThenOn);
     component.SetFSpecArgs({"more"});
     component.Add();
     engine.Clear();
@@ -296,6 +309,160 @@ TEST_F(EndToEndAdd, AFailedWriteAtAnyPointLeavesTheArchiveAsItWas) {
   EXPECT_EQ(component.ProcessedCount(), 3) << "the files and their folder";
   EXPECT_EQ(component.DirEntries().size(), 5u);
 }
+
+// Add and Delete with every operation of the engine's fault table failing in
+// turn, at each of its calls, with and without the recycle bin and a TempDir.
+struct FaultRun {
+  const char* Description;
+  bool Deletes;
+  DeleteOpts HowToDelete;
+  bool WithTempDir;
+};
+
+void PrintTo(const FaultRun& run, std::ostream* out) { *out << run.Description; }
+
+class EveryEngineFault : public EndToEndAdd, public testing::WithParamInterface<FaultRun> {
+ protected:
+  void SetUp() override {
+    AddSources();
+    ASSERT_EQ(component.ProcessedCount(), SourceEntries);
+    before = folder.ReadFile("out.zip").value_or("");
+    names = ListedNames();
+    folder.CreateFolder("more");
+    folder.WriteFile("more/a.bin", BinaryContent(70'000, 7));
+    folder.WriteFile("more/b.txt", "small\r\n");
+    folder.CreateFolder("tempdir");
+    component.SetDLLDirectory(FaultyEngine::Folder());
+    component.SetHowToDelete(GetParam().HowToDelete);
+    component.SetTempDir(GetParam().WithTempDir ? folder.PathOf("tempdir") : "");
+  }
+
+  // The names the archive lists after the operation succeeded.
+  [[nodiscard]] std::vector<std::string> NewNames() const {
+    std::vector<std::string> expected = names;
+    if (GetParam().Deletes) {
+      std::erase(expected, "src\\readme.txt");
+    } else {
+      expected.push_back("more\\a.bin");
+      expected.push_back("more\\b.txt");
+    }
+    std::sort(expected.begin(), expected.end());
+    return expected;
+  }
+
+  void Run() {
+    component.SetZipFileName(folder.PathOf("out.zip"));
+    if (GetParam().Deletes) {
+      component.SetFSpecArgs({"src/readme.txt"});
+      component.Delete();
+    } else {
+      component.SetFSpecArgs({"more"});
+      component.Add();
+    }
+  }
+
+  // The files of a folder, without its subfolders.
+  [[nodiscard]] std::vector<std::string> FilesIn(const std::string& path) const {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+      if (entry.is_regular_file()) {
+        found.push_back(entry.path().filename().string());
+      }
+    }
+    return found;
+  }
+
+  // How many files in the recycle bin hold the old archive.
+  [[nodiscard]] int RecycledOldArchives() const {
+    const std::optional<std::string> trash = machine.TrashFolder();
+    int count = 0;
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(trash.value_or("")) / "files",
+                                                                 missing)) {
+      std::ifstream stream(entry.path(), std::ios::binary);
+      const std::string content{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+      count += content == before ? 1 : 0;
+    }
+    return count;
+  }
+
+  // The recycle bin is a scratch one.
+  platform_test::TestMachine machine;
+  std::string before;
+  std::vector<std::string> names;
+};
+
+TEST_P(EveryEngineFault, LeavesTheOldArchiveOrTheCompleteNewOneAndNoTemporaryFile) {
+  FaultyEngine engine;
+  ASSERT_TRUE(engine.Usable());
+  for (const Operation operation : platform::file_faults::AllOperations) {
+    for (std::uint32_t callNumber = 1;; ++callNumber) {
+      SCOPED_TRACE(std::string(platform::file_faults::NameOf(operation)) + " call " + std::to_string(callNumber));
+      folder.WriteFile("out.zip", before);
+      const int recycledBefore = RecycledOldArchives();
+      engine.Fail(operation, callNumber, Persistence::Once);
+      Run();
+      const bool fired = engine.Fired(operation);
+      engine.Clear();
+
+      const bool unchanged = folder.ReadFile("out.zip") == before;
+      if (unchanged) {
+        EXPECT_EQ(component.ProcessedCount(), 0) << "an archive left as it was is reported";
+      } else {
+        TZipBuilder fresh;
+        fresh.SetUnattended(true);
+        fresh.SetZipFileName(folder.PathOf("out.zip"));
+        EXPECT_EQ(fresh.ErrCode(), 0) << fresh.LastMessage();
+        std::vector<std::string> listed;
+        for (const auto& entry : fresh.DirEntries()) {
+          listed.push_back(entry->FileName);
+        }
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, NewNames()) << "the complete new archive";
+      }
+      if (operation == Operation::Delete) {
+        // What cannot be promised when deleting fails: the temporary file whose
+        // deletion failed stays (in TempDir, or beside the archive). The archive
+        // under its name is still the old or the complete new one.
+        for (const std::string& name : FilesIn(folder.Path())) {
+          EXPECT_TRUE(name == "out.zip" || name.ends_with(".tmp")) << name;
+        }
+        std::filesystem::remove_all(folder.PathOf("tempdir"));
+        folder.CreateFolder("tempdir");
+        for (const std::string& name : FilesIn(folder.Path())) {
+          if (name != "out.zip") {
+            std::filesystem::remove(std::filesystem::path(folder.Path()) / name);
+          }
+        }
+      } else {
+        EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"out.zip"}) << "no temporary file";
+        EXPECT_TRUE(FilesIn(folder.PathOf("tempdir")).empty()) << "nor in TempDir";
+      }
+      if (!unchanged && GetParam().HowToDelete == DeleteOpts::htdAllowUndo && machine.TrashFolder()) {
+        EXPECT_EQ(RecycledOldArchives(), recycledBefore + 1) << "the old archive is in the recycle bin";
+      }
+      if (!fired) {
+        EXPECT_FALSE(unchanged) << "without a fault the operation succeeds";
+        break;
+      }
+      ASSERT_LT(callNumber, 40u);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, EveryEngineFault,
+    testing::Values(FaultRun{"add", false, DeleteOpts::htdFinal, false},
+                    FaultRun{"add with the recycle bin", false, DeleteOpts::htdAllowUndo, false},
+                    FaultRun{"add with the recycle bin and a TempDir", false, DeleteOpts::htdAllowUndo, true},
+                    FaultRun{"delete", true, DeleteOpts::htdFinal, false},
+                    FaultRun{"delete with the recycle bin", true, DeleteOpts::htdAllowUndo, false},
+                    FaultRun{"delete with a TempDir", true, DeleteOpts::htdFinal, true}),
+    [](const auto& named) {
+      std::string name = named.param.Description;
+      std::replace(name.begin(), name.end(), ' ', '_');
+      return name;
+    });
 
 }  // namespace
 }  // namespace zipbuilder

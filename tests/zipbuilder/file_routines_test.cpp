@@ -1,14 +1,15 @@
 // The shared file routines and their result codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#include "platform/file_faults.h"
 #include "platform/files.h"
 #include "platform/temp_and_environment.h"
-#include "platform/write_faults.h"
 #include "tests/platform/test_machine.h"
 #include "tests/zipbuilder/test_access.h"
 #include "zipbuilder/headless_toolkit.h"
@@ -26,10 +27,15 @@ std::string Pattern(std::size_t size) {
   return bytes;
 }
 
+std::string ReadWhole(const std::filesystem::path& file) {
+  std::ifstream stream(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
 class FileRoutinesTest : public testing::Test {
  protected:
   FileRoutinesTest() : component(toolkit) {}
-  void TearDown() override { platform::write_faults::Clear(); }
+  void TearDown() override { platform::file_faults::Clear(); }
 
   // Dates a file the way a copy must carry over.
   void SetDate(const std::string& path, std::uint32_t dosDateTime) {
@@ -49,6 +55,16 @@ class FileRoutinesTest : public testing::Test {
     EXPECT_TRUE(platform::GetFileDosDateTime(file, dosDateTime));
     platform::CloseHandle(file);
     return dosDateTime;
+  }
+
+  // The files in the scratch folder, sorted.
+  [[nodiscard]] std::vector<std::string> FolderFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.Path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   platform_test::ScratchFolder scratch;
@@ -95,11 +111,90 @@ TEST_F(FileRoutinesTest, CopyWholeFileIntoAMissingFolderAnswersDestinationNotCre
 
 TEST_F(FileRoutinesTest, CopyWholeFileThatCannotWriteAnswersWriteFailedAndLeavesNoCopy) {
   scratch.WriteFile("source.bin", Pattern(20000));
-  platform::write_faults::FailAfter(1);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 2,
+                              platform::file_faults::Persistence::FromThenOn);
   EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")),
             copy_result::WriteFailed);
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
   EXPECT_FALSE(scratch.Exists("copy.bin"));
+}
+
+TEST_F(FileRoutinesTest, CopyWholeFileSendsTheReplacedDestinationToTheRecycleBinUnderUndo) {
+  const platform_test::TestMachine machine;
+  const std::optional<std::string> trash = machine.TrashFolder();
+  scratch.WriteFile("source.bin", "the copy");
+  const std::string old = "the old destination of " + scratch.Path();
+  scratch.WriteFile("copy.bin", old);
+
+  EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")), copy_result::Success);
+
+  EXPECT_EQ(scratch.ReadFile("copy.bin"), "the copy");
+  EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
+  if (!trash) {
+    GTEST_SKIP() << "the recycle bin's folder is not known here";
+  }
+  // Named "copy (old).bin", unless the recycle bin held that name already.
+  bool found = false;
+  std::error_code ignored;
+  for (const auto& kept : std::filesystem::directory_iterator(std::filesystem::path(*trash) / "files", ignored)) {
+    found = found || (kept.path().filename().string().starts_with("copy (old).bin") && ReadWhole(kept.path()) == old);
+  }
+  EXPECT_TRUE(found) << "in " << *trash;
+}
+
+TEST_F(FileRoutinesTest, ACopyWhoseDateCannotBeSetIsKeptWithDateNotSet) {
+  scratch.WriteFile("source.bin", "dated elsewhere");
+  platform::file_faults::Fail(platform::file_faults::Operation::SetDate, 1,
+                              platform::file_faults::Persistence::FromThenOn);
+  EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")),
+            copy_result::DateNotSet);
+  platform::file_faults::Clear();
+  EXPECT_EQ(scratch.ReadFile("copy.bin"), "dated elsewhere");
+}
+
+// Every operation of the fault table failing in turn: the destination holds the
+// old file or the whole copy, as the result says, and nothing else is left.
+TEST_F(FileRoutinesTest, EveryFailingFileOperationLeavesTheOldDestinationOrTheWholeCopy) {
+  namespace faults = platform::file_faults;
+  const platform_test::TestMachine machine;
+  const std::string source = Pattern(20000);
+  scratch.WriteFile("source.bin", source);
+  for (const DeleteOpts howToDelete : {DeleteOpts::htdFinal, DeleteOpts::htdAllowUndo}) {
+    component.SetHowToDelete(howToDelete);
+    for (const faults::Operation operation : faults::AllOperations) {
+      for (std::uint32_t callNumber = 1;; ++callNumber) {
+        SCOPED_TRACE(std::string(faults::NameOf(operation)) + " call " + std::to_string(callNumber));
+        for (const std::string& name : FolderFiles()) {
+          if (name != "source.bin") {
+            std::filesystem::remove(std::filesystem::path(scratch.Path()) / name);
+          }
+        }
+        scratch.WriteFile("copy.bin", "old");
+        faults::Fail(operation, callNumber, faults::Persistence::Once);
+        const std::int32_t result = component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin"));
+        const bool fired = faults::Fired(operation);
+        faults::Clear();
+        const bool copied = result == copy_result::Success || result == copy_result::DateNotSet;
+        EXPECT_TRUE(copied || result == copy_result::WriteFailed || result == copy_result::DestinationNotCreated)
+            << result;
+        const std::string destination = scratch.ReadFile("copy.bin").value_or("");
+        EXPECT_TRUE(destination == source || destination == "old") << "a whole file, " << destination.size() << " bytes";
+        // A folder that cannot be flushed after the move fails the copy with the
+        // copy in place: its name might not survive a power loss.
+        const bool mayBeInPlace = result == copy_result::WriteFailed && operation == faults::Operation::Flush;
+        if (!mayBeInPlace) {
+          EXPECT_EQ(destination == source, copied) << result;
+        }
+        if (operation != faults::Operation::Delete) {
+          EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
+        }
+        if (!fired) {
+          break;
+        }
+        ASSERT_LT(callNumber, 20u);
+      }
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -172,9 +267,10 @@ TEST_F(FileRoutinesTest, CopyFileBytesFailsWhenAWriteFallsShortOrAHandlerRaises)
     return result;
   };
 
-  platform::write_faults::FailAfter(1);
+  platform::file_faults::Fail(platform::file_faults::Operation::Write, 2,
+                              platform::file_faults::Persistence::FromThenOn);
   EXPECT_EQ(copyOnce(), copy_result::WriteFailed);
-  platform::write_faults::Clear();
+  platform::file_faults::Clear();
 
   TZipBuilderTestAccess::Rewrite(component).ReportCopyProgress = true;
   component.OnProgress = [](TZipBuilder&, ProgressType, const std::string&, std::int32_t) {
@@ -202,11 +298,6 @@ TEST_F(FileRoutinesTest, RemoveFileOrRecycleFindsABareNameInTheCurrentFolder) {
   ASSERT_TRUE(platform::SetCurrentDirectory(previousFolder));
   EXPECT_EQ(result, 0);
   EXPECT_FALSE(scratch.Exists("bare.txt"));
-}
-
-std::string ReadWhole(const std::filesystem::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(FileRoutinesTest, RemoveFileOrRecycleSendsToTheRecycleBinWhenUndoIsAllowed) {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "engines/engine_protocol.h"
-#include "platform/write_faults.h"
+#include "platform/file_faults.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/unzip/test_archive_writer.h"
 
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 class Safety : public ::testing::Test {
  protected:
-  void TearDown() override { platform::write_faults::Clear(); }
+  void TearDown() override { platform::file_faults::Clear(); }
 
   std::int32_t Run(const UnzipRequest& request) { return RunEngine(LinkedEngine(), request, callback_); }
 
@@ -251,9 +251,10 @@ TEST_F(Safety, AFullDiskLeavesTheExistingFileUntouched) {
     request.baseFolder = (target / "base").string();
     request.overwrite = true;
     callback_ = RecordingCallback{};
-    platform::write_faults::FailAfter(successfulWrites);
+    platform::file_faults::Fail(platform::file_faults::Operation::Write, successfulWrites + 1,
+                                platform::file_faults::Persistence::FromThenOn);
     EXPECT_EQ(Run(request), 0) << successfulWrites;
-    platform::write_faults::Clear();
+    platform::file_faults::Clear();
     EXPECT_EQ(ReadText(target / "base" / "data.txt"), "original") << successfulWrites;
     EXPECT_EQ(ListFiles(target / "base"), std::vector<std::string>{"data.txt"}) << successfulWrites;
     const std::vector<CallbackEvent> skipped = callback_.Of(EngineAction::FileSkipped);

@@ -432,10 +432,13 @@ TEST_F(AddFiles, TheRecycleBinTakesTheReplacedArchive) {
   request.specifications[0].text = "src/a.txt";
   EXPECT_EQ(Run(request).count, 1);
   platform::SetEnvironmentVariable("XDG_DATA_HOME", std::nullopt);
-  const std::filesystem::path trashed = data / "Trash" / "files" / "out.zip";
+  // The old archive's second name, made before the new one took the name, says
+  // in the recycle bin what it was.
+  const std::filesystem::path trashed = data / "Trash" / "files" / "out (old).zip";
   ASSERT_TRUE(std::filesystem::exists(trashed));
   EXPECT_EQ(Inspect(trashed).entries.size(), 7u);
   EXPECT_EQ(Inspect(ArchivePath()).entries.size(), 7u);
+  EXPECT_FALSE(std::filesystem::exists(scratch_ / "out (old).zip"));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "engines/shared/crc32.h"
 #include "engines/zip/archive_output.h"
 #include "engines/zip/central_directory.h"
-#include "platform/write_faults.h"
+#include "platform/file_faults.h"
 #include "tests/engines/unzip/engine_harness.h"
 #include "tests/engines/zip/archive_inspection.h"
 #include "tests/engines/zip/test_tree.h"
@@ -24,7 +24,7 @@ constexpr std::string_view OldContent = "the old archive, whatever it holds";
 class ArchiveOutputTest : public ::testing::Test {
  protected:
   void SetUp() override { MakeFile(Target(), std::string(OldContent)); }
-  void TearDown() override { platform::write_faults::Clear(); }
+  void TearDown() override { platform::file_faults::Clear(); }
 
   [[nodiscard]] std::string Target() const { return (scratch_ / "target.zip").string(); }
 
@@ -92,11 +92,12 @@ TEST_F(ArchiveOutputTest, AFailedWriteIsStickyAndCommitLeavesTheTargetAlone) {
   for (std::uint32_t successfulWrites = 0; successfulWrites < 4; ++successfulWrites) {
     std::optional<ArchiveOutput> output = ArchiveOutput::Create(Target(), {});
     ASSERT_TRUE(output);
-    platform::write_faults::FailAfter(successfulWrites);
+    platform::file_faults::Fail(platform::file_faults::Operation::Write, successfulWrites + 1,
+                                platform::file_faults::Persistence::FromThenOn);
     WriteOneEntryArchive(*output, content);
     EXPECT_FALSE(output->Commit(OldArchive::Replace, std::nullopt)) << successfulWrites;
     EXPECT_EQ(output->Error(), platform::win32_error::DiskFull);
-    platform::write_faults::Clear();
+    platform::file_faults::Clear();
     EXPECT_EQ(ReadFile(Target()), OldContent) << successfulWrites;
     EXPECT_EQ(FolderContent(), std::vector<std::string>{"target.zip"}) << successfulWrites;
   }
@@ -129,13 +130,32 @@ TEST_F(ArchiveOutputTest, TheTemporaryFileLivesInTheTemporaryFolderWhenOneIsGive
   EXPECT_EQ(Inspect(Target()).Names(), std::vector<std::string>{"entry.txt"});
 }
 
-TEST_F(ArchiveOutputTest, FolderOfKeepsRootsAndDrives) {
-  EXPECT_EQ(FolderOf("a.zip"), ".");
-  EXPECT_EQ(FolderOf("dir/a.zip"), "dir");
-  EXPECT_EQ(FolderOf("/a.zip"), "/");
-  EXPECT_EQ(FolderOf("C:\\a.zip"), "C:\\");
-  EXPECT_EQ(FolderOf("C:a.zip"), "C:");
-  EXPECT_EQ(FolderOf("C:\\dir\\a.zip"), "C:\\dir");
+// The report of a failed commit says where the archives are.
+TEST_F(ArchiveOutputTest, AFailedCommitDescribesWhatItLeft) {
+  namespace faults = platform::file_faults;
+  {
+    std::optional<ArchiveOutput> output = ArchiveOutput::Create(Target(), {});
+    ASSERT_TRUE(output);
+    WriteOneEntryArchive(*output, "new content");
+    faults::Fail(faults::Operation::Move, 1, faults::Persistence::Once, platform::win32_error::AccessDenied);
+    EXPECT_FALSE(output->Commit(OldArchive::ToRecycleBin, std::nullopt));
+    EXPECT_EQ(output->Error(), platform::win32_error::AccessDenied);
+    EXPECT_EQ(output->DescribeFailedCommit(), "it is left as it was");
+    EXPECT_EQ(ReadFile(Target()), OldContent);
+    EXPECT_EQ(FolderContent(), std::vector<std::string>{"target.zip"});
+  }
+  // The old archive reaches neither the recycle bin nor its name again.
+  faults::Fail(faults::Operation::Recycle, 1, faults::Persistence::Once, platform::win32_error::AccessDenied);
+  faults::Fail(faults::Operation::Move, 2, faults::Persistence::Once, platform::win32_error::AccessDenied);
+  std::optional<ArchiveOutput> output = ArchiveOutput::Create(Target(), {});
+  ASSERT_TRUE(output);
+  WriteOneEntryArchive(*output, "new content");
+  EXPECT_FALSE(output->Commit(OldArchive::ToRecycleBin, std::nullopt));
+  const std::string kept = (scratch_ / "target (old).zip").string();
+  EXPECT_EQ(output->DescribeFailedCommit(),
+            "the new archive is in place; the old one could not go to the recycle bin and is kept as " + kept);
+  EXPECT_EQ(ReadFile(kept), OldContent);
+  EXPECT_EQ(Inspect(Target()).Names(), std::vector<std::string>{"entry.txt"});
 }
 
 }  // namespace

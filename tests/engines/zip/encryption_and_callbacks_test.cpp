@@ -1,7 +1,7 @@
 // Encryption, the questions the engine asks (new names, comments, passwords),
 // the order of its reports, and stopping: a cancel or a failing write leaves the
 // old archive exactly as it was.
-#include "platform/write_faults.h"
+#include "platform/file_faults.h"
 #include "tests/engines/zip/zip_test_fixture.h"
 #include "zipformat/records.h"
 
@@ -176,9 +176,10 @@ TEST_F(Questions, AFailingWriteLeavesTheOldArchiveAndTheSourcesOfAMove) {
   request.specifications[0].text = "src/*";
   request.move = true;
   for (std::uint32_t successfulWrites = 0; successfulWrites < 4; ++successfulWrites) {
-    platform::write_faults::FailAfter(successfulWrites);
+    platform::file_faults::Fail(platform::file_faults::Operation::Write, successfulWrites + 1,
+                                platform::file_faults::Persistence::FromThenOn);
     EXPECT_EQ(RunZip(LinkedEngine(), request, callback_).count, 0) << successfulWrites;
-    platform::write_faults::Clear();
+    platform::file_faults::Clear();
     EXPECT_EQ(ReadBytes(ArchivePath()), before) << successfulWrites;
     EXPECT_EQ(unzip::testing::ListFiles(scratch_.Path()),
               (Names{"out.zip", "src/a.txt", "src/b.txt", "src/c.txt", "src/d.bin"}));

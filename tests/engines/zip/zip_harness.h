@@ -1,7 +1,7 @@
 // Driving the zip engine as the component does: a command record (the 216-byte
 // layout with its 104-byte specification entries) built from plain settings, and
 // a callback that records every call and answers from a script. The same harness
-// runs the engine linked into the test (where the platform's write-fault seam
+// runs the engine linked into the test (where the platform's fault table
 // reaches it) and the real library loaded from the bin folder.
 #pragma once
 
