@@ -55,17 +55,6 @@ class SafeSaveTest : public ::testing::Test {
   }
   [[nodiscard]] std::optional<std::string> TargetContent() const { return scratch.ReadFile("target.zip"); }
 
-  // The names in a folder below the scratch folder ("" for itself), sorted.
-  [[nodiscard]] std::vector<std::string> FilesIn(std::string_view folder = {}) const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch.PathOf(folder))) {
-      if (entry.is_regular_file()) {
-        names.push_back(entry.path().filename().string());
-      }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
   // What the recycle bin holds from this test's scratch folder: each trashed
   // name with its content ("name: content"); nullopt where the bin's folder is
@@ -143,7 +132,7 @@ TEST_F(SafeSaveTest, ReplaceTargetReplacesAnOldFileAndCreatesAMissingOne) {
     ASSERT_TRUE(save->Commit(CommitMode::ReplaceTarget));
     EXPECT_EQ(save->State(), SaveState::Committed);
     EXPECT_EQ(TargetContent(), NewContent());
-    EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+    EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
   }
 }
 
@@ -154,7 +143,7 @@ TEST_F(SafeSaveTest, CreateOnlyCreatesButNeverReplaces) {
   EXPECT_EQ(refused->Error(), win32_error::AlreadyExists);
   EXPECT_EQ(refused->State(), SaveState::NotPlaced);
   EXPECT_EQ(TargetContent(), OldContent);
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
 
   std::optional<SafeSave> created = SafeSave::Create(scratch.PathOf("fresh.zip"), {});
   ASSERT_TRUE(created && created->Write(Bytes("new")));
@@ -170,7 +159,7 @@ TEST_F(SafeSaveTest, TheRecycleModeSendsTheOldFileToTheRecycleBinUnderASecondNam
     ASSERT_TRUE(save->Commit(CommitMode::ReplaceAndRecycleOld));
     EXPECT_EQ(TargetContent(), content);
     EXPECT_EQ(scratch.ReadFile("target (old).zip"), "someone else's file") << "a taken name is left alone";
-    EXPECT_EQ(FilesIn(), (std::vector<std::string>{"target (old).zip", "target.zip"}));
+    EXPECT_EQ(scratch.FileNames(), (std::vector<std::string>{"target (old).zip", "target.zip"}));
   }
   const auto trashed = Trashed();
   if (!trashed) {
@@ -189,7 +178,7 @@ TEST_F(SafeSaveTest, TheRecycleModeWithoutAnOldFileJustCreatesTheTarget) {
   ASSERT_TRUE(save && save->Write(Bytes("new")));
   ASSERT_TRUE(save->Commit(CommitMode::ReplaceAndRecycleOld));
   EXPECT_EQ(TargetContent(), "new");
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
 }
 
 TEST_F(SafeSaveTest, AFileSystemWithoutHardLinksGetsACopyAsTheSecondName) {
@@ -199,7 +188,7 @@ TEST_F(SafeSaveTest, AFileSystemWithoutHardLinksGetsACopyAsTheSecondName) {
   ASSERT_TRUE(save->Commit(CommitMode::ReplaceAndRecycleOld));
   EXPECT_TRUE(file_faults::Fired(Operation::HardLink));
   EXPECT_EQ(TargetContent(), "new");
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
   const auto trashed = Trashed();
   if (trashed) {
     EXPECT_EQ(trashed->size(), 1u);
@@ -218,7 +207,7 @@ TEST_F(SafeSaveTest, WhenTheOldFileCannotComeBackEitherTheNewStaysAndTheOldIsKep
   EXPECT_EQ(TargetContent(), "new");
   EXPECT_EQ(save->OldFileName(), scratch.PathOf("target (old).zip"));
   EXPECT_EQ(scratch.ReadFile("target (old).zip"), OldContent);
-  EXPECT_EQ(FilesIn(), (std::vector<std::string>{"target (old).zip", "target.zip"}));
+  EXPECT_EQ(scratch.FileNames(), (std::vector<std::string>{"target (old).zip", "target.zip"}));
 }
 
 TEST_F(SafeSaveTest, AFailedWriteIsStickyAndLaterWritesDoNothing) {
@@ -238,7 +227,7 @@ TEST_F(SafeSaveTest, AFailedWriteIsStickyAndLaterWritesDoNothing) {
   EXPECT_EQ(save->State(), SaveState::Abandoned);
   EXPECT_EQ(save->Error(), win32_error::DiskFull) << "the first error is kept";
   EXPECT_EQ(TargetContent(), OldContent);
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
 }
 
 // What a failing clean-up can and cannot keep: the target is still the old file,
@@ -254,14 +243,14 @@ TEST_F(SafeSaveTest, WhenTheCleanUpDeleteFailsTooTheTargetIsSafeButTheTemporaryF
   EXPECT_EQ(save->Error(), win32_error::DiskFull) << "the cause, not the clean-up's failure";
   EXPECT_TRUE(file_faults::Fired(Operation::Delete));
   EXPECT_EQ(TargetContent(), OldContent);
-  EXPECT_EQ(FilesIn(), (std::vector<std::string>{"target.zip", temporary}));
+  EXPECT_EQ(scratch.FileNames(), (std::vector<std::string>{"target.zip", temporary}));
 }
 
 TEST_F(SafeSaveTest, CancelAndDestructionRemoveTheTemporaryFile) {
   {
     std::optional<SafeSave> save = SafeSave::Create(Target(), {});
     ASSERT_TRUE(save && save->Write(Bytes("never committed")));
-    EXPECT_EQ(FilesIn().size(), 2u);
+    EXPECT_EQ(scratch.FileNames().size(), 2u);
     save->Cancel();
     EXPECT_EQ(save->State(), SaveState::Abandoned);
     EXPECT_FALSE(save->Commit(CommitMode::ReplaceTarget)) << "a cancelled save cannot commit";
@@ -272,10 +261,10 @@ TEST_F(SafeSaveTest, CancelAndDestructionRemoveTheTemporaryFile) {
     ASSERT_TRUE(save && save->Write(Bytes("dropped")));
     std::optional<SafeSave> moved(std::move(*save));
     save.reset();
-    EXPECT_EQ(FilesIn().size(), 2u) << "the moved-from save leaves the file to its successor";
+    EXPECT_EQ(scratch.FileNames().size(), 2u) << "the moved-from save leaves the file to its successor";
   }
   EXPECT_EQ(TargetContent(), OldContent);
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
 }
 
 TEST_F(SafeSaveTest, ManySavesInOneFolderGetNamesOfTheirOwn) {
@@ -293,7 +282,7 @@ TEST_F(SafeSaveTest, ManySavesInOneFolderGetNamesOfTheirOwn) {
     return file.starts_with("~t") && file.ends_with(".tmp") && file.size() == 2 + 8 + 4;
   }));
   saves.clear();
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
 }
 
 TEST_F(SafeSaveTest, AppendFromCopiesFromAnOpenFileAndFailsOnAShortOne) {
@@ -340,7 +329,7 @@ TEST_F(SafeSaveTest, TheDateIsSetLastAndARequiredOneMustBeSet) {
   EXPECT_FALSE(required->Commit(CommitMode::ReplaceTarget));
   EXPECT_EQ(required->Error(), win32_error::AccessDenied);
   EXPECT_EQ(TargetContent(), "undated");
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
 }
 
 TEST_F(SafeSaveTest, OnlyTheDeviceDurabilityFlushesTheFileAndItsFolder) {
@@ -358,7 +347,7 @@ TEST_F(SafeSaveTest, OnlyTheDeviceDurabilityFlushesTheFileAndItsFolder) {
   EXPECT_TRUE(file_faults::Fired(Operation::Flush));
   EXPECT_EQ(durable->State(), SaveState::PlacedNotDurable);
   EXPECT_EQ(TargetContent(), "durable");
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
 }
 
 TEST_F(SafeSaveTest, AWorkFolderElsewhereIsCopiedBesideTheTargetAtCommit) {
@@ -371,8 +360,8 @@ TEST_F(SafeSaveTest, AWorkFolderElsewhereIsCopiedBesideTheTargetAtCommit) {
   ASSERT_TRUE(save->Commit(CommitMode::ReplaceTarget));
   EXPECT_TRUE(save->DateStamped());
   EXPECT_EQ(TargetContent(), NewContent());
-  EXPECT_EQ(FilesIn(), std::vector<std::string>{"target.zip"});
-  EXPECT_TRUE(FilesIn("work").empty());
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"target.zip"});
+  EXPECT_TRUE(scratch.FileNames("work").empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -395,7 +384,7 @@ class EveryFault : public SafeSaveTest, public ::testing::WithParamInterface<Sav
     file_faults::Clear();
     std::filesystem::remove_all(scratch.PathOf("work"));
     scratch.MakeFolder("work");
-    for (const std::string& name : FilesIn()) {
+    for (const std::string& name : scratch.FileNames()) {
       EXPECT_TRUE(DeleteFile(scratch.PathOf(name))) << name;
     }
     if (setup.targetExists) {
@@ -454,14 +443,14 @@ class EveryFault : public SafeSaveTest, public ::testing::WithParamInterface<Sav
       // A temporary file or a second name whose deletion failed may stay behind:
       // the promise is about the target alone, and what stays is only ever one of
       // the save's own files.
-      for (const std::string& name : FilesIn()) {
+      for (const std::string& name : scratch.FileNames()) {
         const bool expected = std::find(expectedFiles.begin(), expectedFiles.end(), name) != expectedFiles.end();
         EXPECT_TRUE(expected || name.ends_with(".tmp") || name.starts_with("target (old")) << name;
       }
       return;
     }
-    EXPECT_EQ(FilesIn(), expectedFiles) << "no temporary file is left";
-    EXPECT_TRUE(FilesIn("work").empty()) << "nor in the work folder";
+    EXPECT_EQ(scratch.FileNames(), expectedFiles) << "no temporary file is left";
+    EXPECT_TRUE(scratch.FileNames("work").empty()) << "nor in the work folder";
     const std::optional<std::multiset<std::string>> trashed = Trashed();
     if (trashed && setup.mode == CommitMode::ReplaceAndRecycleOld && setup.targetExists) {
       const bool oldRecycled = state == SaveState::Committed || state == SaveState::PlacedNotDurable;

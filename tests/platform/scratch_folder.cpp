@@ -1,4 +1,5 @@
 // Scratch folders through the standard library, the same on both targets.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -39,6 +40,17 @@ ScratchFolder::~ScratchFolder() {
                                  ignored);
   }
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> ScratchFolder::FileNames(std::string_view relativeFolder) const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(Below(path_, relativeFolder))) {
+    if (entry.is_regular_file()) {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string ScratchFolder::PathOf(std::string_view relativeName) const {

@@ -33,6 +33,9 @@ class ScratchFolder {
   [[nodiscard]] std::optional<std::string> ReadFile(std::string_view relativeName) const;
   [[nodiscard]] bool Exists(std::string_view relativeName) const;
   void MakeFolder(std::string_view relativeName) const;
+  // The names of the files (not folders) in `relativeFolder` ("" for the folder
+  // itself), sorted: what a test sees was left behind.
+  [[nodiscard]] std::vector<std::string> FileNames(std::string_view relativeFolder = {}) const;
 
  private:
   std::string path_;

@@ -33,15 +33,6 @@ class ArchiveCommentTest : public ListingTest {
 
   [[nodiscard]] std::string FileBytes() const { return scratch.ReadFile("comment.zip").value_or(""); }
 
-  // The files in the scratch folder, sorted.
-  [[nodiscard]] std::vector<std::string> FolderFiles() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch.Path())) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
   // What a fresh component lists from the file now.
   void ExpectFileListsWithComment(const std::string& rawComment) {
@@ -171,7 +162,7 @@ TEST_F(ArchiveCommentTest, AFailedWriteAtAnyStepLeavesTheArchiveAndTheStateAsThe
     EXPECT_EQ(Directory().RawComment, "the old comment") << "the state describes the file";
     EXPECT_EQ(Directory().ArchiveEnd, before.ArchiveEnd);
     EXPECT_EQ(component.DirEntries().size(), 2u);
-    EXPECT_EQ(FolderFiles(), std::vector<std::string>{"comment.zip"});
+    EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"comment.zip"});
   }
 }
 
@@ -185,7 +176,7 @@ TEST_F(ArchiveCommentTest, AFullDiskWhileWritingALongerCommentLeavesTheArchiveBy
   EXPECT_EQ(ReportedIds(), std::vector<int>{message_id::WriteError});
   EXPECT_TRUE(FileBytes() == original);
   EXPECT_EQ(Directory().RawComment, "short");
-  EXPECT_EQ(FolderFiles(), std::vector<std::string>{"comment.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"comment.zip"});
   ExpectFileListsWithComment("short");
 }
 
@@ -205,7 +196,7 @@ TEST_F(ArchiveCommentTest, AReadOnlyArchiveFailsWith11002BeforeAnythingIsWritten
   EXPECT_EQ(ReportedIds(), std::vector<int>{message_id::ZipFileNotOpened});
   EXPECT_TRUE(FileBytes() == original);
   EXPECT_EQ(Directory().RawComment, "kept");
-  EXPECT_EQ(FolderFiles(), std::vector<std::string>{"comment.zip"});
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"comment.zip"});
 }
 
 // Every operation of the fault table failing in turn, at each of its calls: the
@@ -234,7 +225,7 @@ TEST_F(ArchiveCommentTest, EveryFailingFileOperationLeavesTheOldOrTheNewArchive)
         ExpectFileListsWithComment(newComment);
         EXPECT_EQ(Directory().RawComment, newComment);
       }
-      EXPECT_EQ(FolderFiles(), std::vector<std::string>{"comment.zip"});
+      EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"comment.zip"});
       if (!fired) {
         EXPECT_TRUE(reports.empty());
         EXPECT_FALSE(unchanged);

@@ -57,15 +57,6 @@ class FileRoutinesTest : public testing::Test {
     return dosDateTime;
   }
 
-  // The files in the scratch folder, sorted.
-  [[nodiscard]] std::vector<std::string> FolderFiles() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch.Path())) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 
   platform_test::ScratchFolder scratch;
   HeadlessToolkit toolkit;
@@ -129,7 +120,7 @@ TEST_F(FileRoutinesTest, CopyWholeFileSendsTheReplacedDestinationToTheRecycleBin
   EXPECT_EQ(component.CopyWholeFile(scratch.PathOf("source.bin"), scratch.PathOf("copy.bin")), copy_result::Success);
 
   EXPECT_EQ(scratch.ReadFile("copy.bin"), "the copy");
-  EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
+  EXPECT_EQ(scratch.FileNames(), (std::vector<std::string>{"copy.bin", "source.bin"}));
   if (!trash) {
     GTEST_SKIP() << "the recycle bin's folder is not known here";
   }
@@ -164,7 +155,7 @@ TEST_F(FileRoutinesTest, EveryFailingFileOperationLeavesTheOldDestinationOrTheWh
     for (const faults::Operation operation : faults::AllOperations) {
       for (std::uint32_t callNumber = 1;; ++callNumber) {
         SCOPED_TRACE(std::string(faults::NameOf(operation)) + " call " + std::to_string(callNumber));
-        for (const std::string& name : FolderFiles()) {
+        for (const std::string& name : scratch.FileNames()) {
           if (name != "source.bin") {
             std::filesystem::remove(std::filesystem::path(scratch.Path()) / name);
           }
@@ -186,7 +177,7 @@ TEST_F(FileRoutinesTest, EveryFailingFileOperationLeavesTheOldDestinationOrTheWh
           EXPECT_EQ(destination == source, copied) << result;
         }
         if (operation != faults::Operation::Delete) {
-          EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"copy.bin", "source.bin"}));
+          EXPECT_EQ(scratch.FileNames(), (std::vector<std::string>{"copy.bin", "source.bin"}));
         }
         if (!fired) {
           break;
