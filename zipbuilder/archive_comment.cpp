@@ -1,4 +1,7 @@
-// Writing ArchiveComment: the archive is copied up to its end record into a safe
+// ArchiveComment. Reading it converts the comment as stored to ANSI when the code
+// page rule asks for it.
+//
+// Writing it: the archive is copied up to its end record into a safe
 // save, followed by the end record with the new comment length and the comment,
 // and the copy replaces the archive in one move. The archive is never half
 // changed: after any failure it is exactly as it was, and so is the component's
@@ -83,6 +86,10 @@ constexpr platform::SaveOptions CommentSaveOptions{platform::SaveDurability::Flu
 }
 
 }  // namespace
+
+std::string TZipBuilder::ArchiveComment() const {
+  return OemAnsiConvert(directory_.RawComment, CodePageDirection::ToAnsi);
+}
 
 void TZipBuilder::SetArchiveComment(std::string_view comment) {
   try {

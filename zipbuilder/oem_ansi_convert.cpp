@@ -36,8 +36,4 @@ std::string TZipBuilder::OemAnsiConvert(std::string_view text, CodePageDirection
   return platform::OemToChar(text);
 }
 
-std::string TZipBuilder::ArchiveComment() const {
-  return OemAnsiConvert(directory_.RawComment, CodePageDirection::ToAnsi);
-}
-
 }  // namespace zipbuilder
