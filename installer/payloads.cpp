@@ -36,8 +36,7 @@ constexpr platform::SaveOptions PayloadSaveOptions{platform::SaveDurability::Lea
   if (save->Commit(mode)) {
     return PayloadWrite::Written;
   }
-  const platform::Win32Error cause = save->Error();
-  const bool taken = cause == platform::win32_error::AlreadyExists || cause == platform::win32_error::FileExists;
+  const bool taken = platform::IsNameTakenError(save->Error());
   return mode == platform::CommitMode::CreateOnly && taken ? PayloadWrite::NameTaken : PayloadWrite::Failed;
 }
 

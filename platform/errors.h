@@ -37,6 +37,12 @@ inline constexpr Win32Error MoreData = 234;
 inline constexpr Win32Error NoMoreItems = 259;
 }  // namespace win32_error
 
+// Creating a file or a name that is already there fails with FileExists or
+// AlreadyExists, depending on the call.
+[[nodiscard]] constexpr bool IsNameTakenError(Win32Error error) {
+  return error == win32_error::FileExists || error == win32_error::AlreadyExists;
+}
+
 // The calling thread's last error, as GetLastError/SetLastError.
 [[nodiscard]] Win32Error GetLastError();
 void SetLastError(Win32Error error);

@@ -14,14 +14,15 @@
 #include <utility>
 
 #include "platform/text.h"
-#include "zipbuilder/oem_ansi_convert.h"
 #include "zipbuilder/file_checks.h"
 #include "zipbuilder/file_read_at.h"
 #include "zipbuilder/message_table.h"
+#include "zipbuilder/oem_ansi_convert.h"
 #include "zipbuilder/path_text.h"
 #include "zipbuilder/zip_builder.h"
 #include "zipformat/directory_placement.h"
 #include "zipformat/directory_walker.h"
+#include "zipformat/records.h"
 #include "zipformat/text_encoding.h"
 
 namespace zipbuilder {
@@ -45,11 +46,6 @@ class ScopeExit {
 // Only the last character decides, which keeps a 65535-entry listing fast.
 [[nodiscard]] bool HasEmptyNamePart(std::string_view fileName) {
   return fileName.empty() || fileName.back() == '\\' || fileName.back() == ':';
-}
-
-// Stored texts end at their length or at a zero byte, whichever comes first.
-[[nodiscard]] std::string_view TextBeforeZero(std::string_view stored) {
-  return stored.substr(0, stored.find('\0'));
 }
 
 // A damaged directory offset can push the prefix past what the state holds.
@@ -191,13 +187,13 @@ void TZipBuilder::ReadCentralHeaders(const EndRecord& endRecord, std::int64_t di
     ReadCentralHeader(walker, endRecord, stored);
     auto entry = std::make_unique<ZipDirEntry>();
     static_cast<CentralHeaderFields&>(*entry) = FieldsOf(stored.header);
-    entry->FileName = EntryTextToAnsi(TextBeforeZero(stored.name), stored.header.flags);
+    entry->FileName = EntryTextToAnsi(zipformat::TextBeforeZero(stored.name), stored.header.flags);
     std::replace(entry->FileName.begin(), entry->FileName.end(), '/', '\\');
     entry->Encrypted = (stored.header.flags & zipformat::general_flag::Encrypted) != 0;
     entry->ExtraData.assign(reinterpret_cast<const std::uint8_t*>(stored.extra.data()),
                             reinterpret_cast<const std::uint8_t*>(stored.extra.data()) + stored.extra.size());
     if (!stored.comment.empty()) {
-      entry->FileComment = EntryTextToAnsi(TextBeforeZero(stored.comment), stored.header.flags);
+      entry->FileComment = EntryTextToAnsi(zipformat::TextBeforeZero(stored.comment), stored.header.flags);
     }
 
     prefix.NoteLocalHeaderOffset(stored.header.localHeaderOffset);

@@ -94,8 +94,7 @@ namespace {
 }  // namespace
 
 std::string_view LocatedEndRecord::CommentText() const {
-  const std::string_view text = comment;
-  return text.substr(0, text.find('\0'));
+  return TextBeforeZero(comment);
 }
 
 EndRecordSearch LocateEndRecord(std::int64_t fileSize, const ReadAtFunction& readAt) {

@@ -12,8 +12,15 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace zipformat {
+
+// A stored name or comment as a text: it ends at its length or at a zero byte,
+// whichever comes first.
+[[nodiscard]] constexpr std::string_view TextBeforeZero(std::string_view stored) {
+  return stored.substr(0, stored.find('\0'));
+}
 
 inline constexpr std::uint32_t LocalHeaderSignature = 0x04034B50;
 inline constexpr std::uint32_t CentralHeaderSignature = 0x02014B50;

@@ -41,6 +41,12 @@ struct DirectoryReading {
 // displacement says how far that is from the stored offset).
 [[nodiscard]] DirectoryReading ReadSingleDiskDirectory(std::int64_t fileSize, const ReadAtFunction& readAt);
 
+// A sound archive of a layout this build does not read (spanned, Zip64), as
+// opposed to one that is no archive or is damaged.
+[[nodiscard]] constexpr bool IsUnsupportedLayout(DirectoryProblem problem) {
+  return problem == DirectoryProblem::Spanned || problem == DirectoryProblem::Zip64;
+}
+
 // Why an archive cannot be read, as a clause: "it is not a zip archive ...".
 [[nodiscard]] std::string_view DescribeDirectoryProblem(DirectoryProblem problem);
 

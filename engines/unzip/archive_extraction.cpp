@@ -440,9 +440,7 @@ std::int32_t ExtractFromArchive(const UnzipCommand& command, CallbackChannel& ch
   zf::DirectoryProblem problem = zf::DirectoryProblem::None;
   const std::optional<CentralDirectory> directory = ReadCentralDirectory(*archive, problem);
   if (!directory) {
-    if (channel.Message(problem == zf::DirectoryProblem::Zip64 || problem == zf::DirectoryProblem::Spanned
-                            ? UnzipErrorValue::Unsupported
-                            : UnzipErrorValue::FormatError,
+    if (channel.Message(zf::IsUnsupportedLayout(problem) ? UnzipErrorValue::Unsupported : UnzipErrorValue::FormatError,
                         "The archive \"" + command.archivePath + "\" cannot be read: " +
                             std::string(zf::DescribeDirectoryProblem(problem))) == Flow::Continue) {
       static_cast<void>(channel.BatchEnd());

@@ -34,9 +34,7 @@ std::string DescribeAdded(const std::string& name, const CentralEntry& written) 
 }
 
 ZipErrorValue ErrorOf(zf::DirectoryProblem problem) {
-  return problem == zf::DirectoryProblem::Spanned || problem == zf::DirectoryProblem::Zip64
-             ? ZipErrorValue::ArchiveUnsupported
-             : ZipErrorValue::ArchiveUnreadable;
+  return zf::IsUnsupportedLayout(problem) ? ZipErrorValue::ArchiveUnsupported : ZipErrorValue::ArchiveUnreadable;
 }
 
 std::vector<DataSource> DataSourcesOf(const std::vector<PlannedEntry>& entries) {
@@ -180,8 +178,7 @@ class Adder {
     // The old archive must be closed before it can be replaced.
     archive_.reset();
     if (!output.Commit(command_.oldArchive, date)) {
-      Report(ZipErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
-                                          std::to_string(output.Error()) + "); " + output.DescribeFailedCommit());
+      Report(ZipErrorValue::WriteError, output.CommitFailureText());
       return false;
     }
     return true;

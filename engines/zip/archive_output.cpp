@@ -90,4 +90,9 @@ std::string ArchiveOutput::DescribeFailedCommit() const {
   return "it is left as it was";
 }
 
+std::string ArchiveOutput::CommitFailureText() const {
+  return "Cannot write " + save_.TargetPath() + " (error " + std::to_string(save_.Error()) + "); " +
+         DescribeFailedCommit();
+}
+
 }  // namespace engines::zip

@@ -54,6 +54,9 @@ class ArchiveOutput {
   // What a failed Commit left, for the report: "it is left as it was", or where
   // the new and the old archive are.
   [[nodiscard]] std::string DescribeFailedCommit() const;
+  // The whole report of a failed Commit: "Cannot write <archive> (error N); " and
+  // what DescribeFailedCommit says.
+  [[nodiscard]] std::string CommitFailureText() const;
 
  private:
   explicit ArchiveOutput(platform::SafeSave save);

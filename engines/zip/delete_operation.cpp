@@ -48,9 +48,8 @@ class Deleter {
     zipformat::DirectoryProblem problem = zipformat::DirectoryProblem::None;
     std::optional<ExistingArchive> opened = ExistingArchive::Open(command_.archivePath, problem);
     if (!opened) {
-      const bool unsupported =
-          problem == zipformat::DirectoryProblem::Spanned || problem == zipformat::DirectoryProblem::Zip64;
-      Report(unsupported ? ZipErrorValue::ArchiveUnsupported : ZipErrorValue::ArchiveUnreadable,
+      Report(zipformat::IsUnsupportedLayout(problem) ? ZipErrorValue::ArchiveUnsupported
+                                                     : ZipErrorValue::ArchiveUnreadable,
              "Cannot delete from " + command_.archivePath + ": " +
                  std::string(zipformat::DescribeDirectoryProblem(problem)));
       return 0;
@@ -123,8 +122,7 @@ class Deleter {
     }
     archive_.reset();
     if (!output->Commit(command_.oldArchive, date)) {
-      Report(ZipErrorValue::WriteError, "Cannot write " + command_.archivePath + " (error " +
-                                          std::to_string(output->Error()) + "); " + output->DescribeFailedCommit());
+      Report(ZipErrorValue::WriteError, output->CommitFailureText());
       return false;
     }
     static_cast<void>(channel_.BatchEnd());

@@ -83,10 +83,6 @@ std::string SecondNameCandidate(std::string_view path, std::uint32_t number) {
   return std::string(path.substr(0, stemEnd)) + mark + std::string(path.substr(stemEnd));
 }
 
-bool IsNameTaken(Win32Error error) {
-  return error == win32_error::FileExists || error == win32_error::AlreadyExists;
-}
-
 // A copy of `source` under the new name `name`, made through a safe save of its
 // own, so that it is complete or absent. It keeps the source's date where it can.
 bool CopyUnderNewName(const std::string& source, const std::string& name, SaveDurability durability,
@@ -143,7 +139,7 @@ std::optional<SafeSave> SafeSave::Create(std::string_view targetPath, const Save
       return SafeSave(std::string(targetPath), std::move(workPath), file,
                       Settings{options.durability, inWorkFolder, std::string(options.temporaryPrefix)});
     }
-    if (!IsNameTaken(GetLastError())) {
+    if (!IsNameTakenError(GetLastError())) {
       return std::nullopt;
     }
   }
@@ -443,7 +439,7 @@ std::optional<std::string> SafeSave::MakeSecondNameOfTarget() {
     if (CreateHardLink(targetPath_, name)) {
       return name;
     }
-    if (!IsNameTaken(GetLastError())) {
+    if (!IsNameTakenError(GetLastError())) {
       break;
     }
   }
@@ -457,7 +453,7 @@ std::optional<std::string> SafeSave::MakeSecondNameOfTarget() {
     if (CopyUnderNewName(targetPath_, name, settings_.durability, settings_.temporaryPrefix)) {
       return name;
     }
-    if (!IsNameTaken(GetLastError())) {
+    if (!IsNameTakenError(GetLastError())) {
       return std::nullopt;
     }
   }
