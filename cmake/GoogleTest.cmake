@@ -15,13 +15,23 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-# zipbuilder_add_test(NAME sources... LIBRARIES libs...)
+# zipbuilder_add_test(NAME [MAPS_DRIVES] SOURCES sources... LIBRARIES libs...)
+#
+# MAPS_DRIVES: the tests define drive letters. Under Wine that goes through the
+# mount manager, which redefines the drives of the whole prefix: while it does,
+# another program may find even C: undefined. In the Windows builds such tests run
+# alone; natively each test has a scratch prefix of its own.
 function(zipbuilder_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "MAPS_DRIVES" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main zipbuilder_warnings)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  set(properties "")
+  if(ARG_MAPS_DRIVES AND WIN32)
+    set(properties PROPERTIES RUN_SERIAL TRUE)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
-    DISCOVERY_MODE PRE_TEST)
+    DISCOVERY_MODE PRE_TEST
+    ${properties})
 endfunction()
