@@ -129,6 +129,30 @@ enum class TZipDiskAction : std::uint8_t {
   daCancel = 3,
 };
 
+// One rename request of Rename. OldName is looked for anywhere in an entry's
+// name (ASCII letters of either case match); a value that ends in "\" (or is
+// empty) names a folder. DateTime (DOS date high, time low; 0: unchanged) goes to
+// every entry this item renames.
+struct RenameItem {
+  std::string OldName;
+  std::string NewName;
+  std::uint32_t DateTime = 0;
+};
+
+// What CopyZippedFiles does with the copied entries in the source archive.
+enum class CopySourceEntries : std::uint8_t { Keep, DeleteCopied };
+
+// The results of the operations that rewrite an archive without an engine
+// (Rename, CopyZippedFiles).
+namespace rewrite_result {
+inline constexpr int Success = 0;
+inline constexpr int Busy = -6;          // ZipSideBusy was set: nothing done, nothing reported
+inline constexpr int Reported = -7;      // a component error, already reported
+inline constexpr int OutOfMemory = -8;   // reported as 10103
+inline constexpr int OtherFailure = -9;  // reported as 11024
+inline constexpr int NewNameWithoutFileName = -10;  // Rename: a file renamed to a folder name; nothing reported
+}  // namespace rewrite_result
+
 // The toolkit's string list: one text per line.
 using StringList = std::vector<std::string>;
 

@@ -500,6 +500,23 @@ class TZipBuilder {
   // it is above 0.
   void Delete();
 
+  // Renames entries of ZipFileName, and dates them, by rewriting the archive
+  // without an engine: every item acts on every entry whose name holds its
+  // OldName; a non-zero `dateTime` goes to every entry not dated by an item. The
+  // items' names are normalised in place ("/" to "\\", folder forms). Raises
+  // OnProgress and one OnMessage per entry; lists the archive again on success.
+  // A rewrite_result value; the archive is replaced only once the whole new one
+  // is written, and after any failure it is exactly as it was.
+  [[nodiscard]] int Rename(std::span<RenameItem> items, std::uint32_t dateTime);
+  // Copies the entries FSpecArgs names (exact names as List gives them), as
+  // they are compressed, from this archive into `destination`'s. A name both
+  // hold is replaced, kept or asked for (OnCopyZipOverwrite, else a question
+  // box) as `overwriteMode` says. Afterwards FSpecArgs holds the names whose
+  // destination entry was kept; with DeleteCopied the copied entries are deleted
+  // from this archive (Delete, with the zip engine). The destination is listed
+  // again in any case. A rewrite_result value.
+  [[nodiscard]] int CopyZippedFiles(TZipBuilder& destination, CopySourceEntries sourceEntries, OvrOpts overwriteMode);
+
   // The password to encrypt with, asked twice; "" when refused, cancelled or mismatched.
   [[nodiscard]] std::string PromptAddPassword();
   // The password of an encrypted entry; "" when refused or cancelled.
