@@ -1,7 +1,7 @@
 #include "tools/progress_line.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <optional>
 #include <ostream>
 
 #include "tools/terminal.h"
@@ -41,7 +41,8 @@ void ProgressLine::Follow(const FileTally& tally, zipbuilder::ProgressType type,
   } else {
     return;
   }
-  const std::int64_t percent = totalBytes_ > 0 ? doneBytes_ * 100 / totalBytes_ : 0;
+  // Rename counts the headers it writes as done bytes but not in its total.
+  const std::int64_t percent = totalBytes_ > 0 ? std::min<std::int64_t>(doneBytes_ * 100 / totalBytes_, 100) : 0;
   if (type == ProgressType::pgBytesDone && percent == shownPercent_) {
     return;
   }
@@ -65,24 +66,29 @@ void CountFiles(FileTally& tally, zipbuilder::ProgressType type, std::int32_t va
   }
 }
 
-ExitCode RunWithProgress(CommandContext& context, zipbuilder::TZipBuilder& component, const ReportLog& log,
-                         void (*operation)(zipbuilder::TZipBuilder&)) {
-  FileTally tally;
-  std::optional<ProgressLine> progress;
+FollowedProgress::FollowedProgress(CommandContext& context, zipbuilder::TZipBuilder& component)
+    : component_(component) {
   if (StandardErrorIsTerminal()) {
-    progress.emplace(context.Err);
+    line_.emplace(context.Err);
   }
-  component.OnProgress = [&tally, &progress](zipbuilder::TZipBuilder&, zipbuilder::ProgressType type,
-                                             const std::string& name, std::int32_t value) {
-    CountFiles(tally, type, value);
-    if (progress) {
-      progress->Follow(tally, type, name, value);
+  component_.OnProgress = [this](zipbuilder::TZipBuilder&, zipbuilder::ProgressType type, const std::string& name,
+                                 std::int32_t value) {
+    CountFiles(tally_, type, value);
+    if (line_) {
+      line_->Follow(tally_, type, name, value);
     }
   };
+}
+
+FollowedProgress::~FollowedProgress() { component_.OnProgress = nullptr; }
+
+ExitCode RunWithProgress(CommandContext& context, zipbuilder::TZipBuilder& component, const ReportLog& log,
+                         void (*operation)(zipbuilder::TZipBuilder&)) {
   const std::size_t firstReport = log.Count();
-  operation(component);
-  progress.reset();
-  component.OnProgress = nullptr;
+  {
+    const FollowedProgress progress(context, component);
+    operation(component);
+  }
   log.WriteReports(context.Err, firstReport, log.Count());
   bool failed = component.ProcessedCount() <= 0;
   for (std::size_t index = firstReport; index < log.Count(); ++index) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "tools/command_line.h"
@@ -45,6 +46,22 @@ class ProgressLine {
 
 // Counts the file count and each started file of one OnProgress event.
 void CountFiles(FileTally& tally, zipbuilder::ProgressType type, std::int32_t value);
+
+// While it lives, `component`'s OnProgress counts the files and, when standard
+// error is a terminal, draws the progress line there; its end ends the line and
+// takes the handler away. Write reports after its end, not onto the line.
+class FollowedProgress {
+ public:
+  FollowedProgress(CommandContext& context, zipbuilder::TZipBuilder& component);
+  ~FollowedProgress();
+  FollowedProgress(const FollowedProgress&) = delete;
+  FollowedProgress& operator=(const FollowedProgress&) = delete;
+
+ private:
+  zipbuilder::TZipBuilder& component_;
+  FileTally tally_;
+  std::optional<ProgressLine> line_;
+};
 
 // Runs `operation` (Add or Delete) on `component` with a progress line on a
 // terminal, then writes what the component reported meanwhile to standard
