@@ -6,9 +6,11 @@
 
 #include "tools/command_add.h"
 #include "tools/command_comment.h"
+#include "tools/command_copy.h"
 #include "tools/command_delete.h"
 #include "tools/command_extract.h"
 #include "tools/command_list.h"
+#include "tools/command_rename.h"
 
 namespace tools {
 
@@ -23,8 +25,12 @@ constexpr std::array CommandRows{
                        "ARCHIVE [-r] [-j] [-0..-9] [-P PASSWORD] [-x SPEC]... [-m] [-f|-u] [--root DIR] [--name NAME] FILESPEC...",
                        "add files to an archive (made when missing); -r recurses into folders, - reads standard input", RunAddCommand},
     CommandDescription{"delete", "ARCHIVE SPEC...", "delete entries from an archive", RunDeleteCommand},
-    CommandDescription{"rename", "ARCHIVE OLD NEW [OLD NEW...]", "rename entries", nullptr},
-    CommandDescription{"copy", "SOURCE DESTINATION SPEC...", "copy entries between archives", nullptr},
+    CommandDescription{"rename", "ARCHIVE OLD NEW [OLD NEW...] [--date \"YYYY-MM-DD HH:MM:SS\"]",
+                       "rename entries where OLD is in their name (OLD/ renames a folder); --date dates every entry",
+                       RunRenameCommand},
+    CommandDescription{"copy", "SOURCE DESTINATION NAME... [--overwrite always|never|confirm] [--delete-source]",
+                       "copy entries as they are compressed into another archive; confirm (default) asks on a terminal",
+                       RunCopyCommand},
     CommandDescription{"comment", "ARCHIVE [--set TEXT]", "show or set the archive comment", RunCommentCommand},
     CommandDescription{"sfx", "ARCHIVE", "turn an archive into a self-extracting program", nullptr},
     CommandDescription{"unsfx", "PROGRAM", "turn a self-extracting program back into an archive", nullptr},

@@ -42,8 +42,8 @@ TEST_F(CommandLineTest, UsageErrorsAnswerTwo) {
 }
 
 TEST_F(CommandLineTest, SubcommandHelpWorksEvenBeforeTheSubcommandExists) {
-  EXPECT_EQ(Run({"rename", "--help"}), ExitCode::Success);
-  EXPECT_EQ(out.str().rfind("usage: zipbuilder rename ARCHIVE OLD NEW", 0), 0u);
+  EXPECT_EQ(Run({"sfx", "--help"}), ExitCode::Success);
+  EXPECT_EQ(out.str().rfind("usage: zipbuilder sfx ARCHIVE", 0), 0u);
 }
 
 TEST_F(CommandLineTest, SubcommandWithoutHandlerFailsAsAnOperation) {
