@@ -10,6 +10,7 @@ import argparse
 import os
 import random
 import subprocess
+import sys
 import time
 
 CORPORA = ("patch", "mixed", "many")
@@ -105,3 +106,20 @@ def parse_options(description):
     options = parser.parse_args()
     options.tool = os.path.abspath(options.tool)
     return options
+
+
+def tool_parser(description, runs):
+    """A parser of --tool (default: build/bin/zipbuilder of this repository) and --runs."""
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
+    repository = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    parser.add_argument("--tool", default=os.path.join(repository, "build", "bin", "zipbuilder"))
+    parser.add_argument("--runs", type=int, default=runs)
+    return parser
+
+
+def built_tool(path):
+    """The absolute path of the tool; exits when it is not built."""
+    tool = os.path.abspath(path)
+    if not os.access(tool, os.X_OK):
+        sys.exit(f"{tool} is not built (cmake --preset release && cmake --build --preset release)")
+    return tool

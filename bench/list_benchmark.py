@@ -11,7 +11,6 @@ peer is slower). The goal is a ratio of at least 2 against the fastest peer.
 Usage: bench/list_benchmark.py [--tool build/bin/zipbuilder] [--runs 15] [--entries 65535]
 """
 
-import argparse
 import json
 import os
 import shutil
@@ -21,6 +20,8 @@ import sys
 import tempfile
 import time
 import zipfile
+
+from bench_corpus import built_tool, tool_parser
 
 GOAL_RATIO = 2.0
 PYTHON_LISTING = "import zipfile,sys; [i.filename for i in zipfile.ZipFile(sys.argv[1]).infolist()]"
@@ -59,15 +60,10 @@ def measure(commands, runs):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    repository = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    parser.add_argument("--tool", default=os.path.join(repository, "build", "bin", "zipbuilder"))
-    parser.add_argument("--runs", type=int, default=15)
+    parser = tool_parser(__doc__, runs=15)
     parser.add_argument("--entries", type=int, default=65535)
     arguments = parser.parse_args()
-    tool = os.path.abspath(arguments.tool)
-    if not os.access(tool, os.X_OK):
-        sys.exit(f"{tool} is not built (cmake --preset release && cmake --build --preset release)")
+    tool = built_tool(arguments.tool)
 
     folder = tempfile.mkdtemp(prefix="zipbuilder-list-bench-")
     try:

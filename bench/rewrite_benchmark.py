@@ -18,7 +18,6 @@ beyond cp's is what our flushing costs (cp, zipnote and 7z do not flush).
 Usage: bench/rewrite_benchmark.py [--tool build/bin/zipbuilder] [--runs 3] [--megabytes 200] [--entries 400]
 """
 
-import argparse
 import os
 import random
 import shutil
@@ -29,7 +28,7 @@ import tempfile
 import time
 import zipfile
 
-from bench_corpus import text_bytes
+from bench_corpus import built_tool, text_bytes, tool_parser
 
 CP_GOAL = 0.8
 PEER_GOAL = 1.0
@@ -152,16 +151,11 @@ def report_flush(disk, tmpfs):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    repository = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    parser.add_argument("--tool", default=os.path.join(repository, "build", "bin", "zipbuilder"))
-    parser.add_argument("--runs", type=int, default=3)
+    parser = tool_parser(__doc__, runs=3)
     parser.add_argument("--megabytes", type=int, default=200)
     parser.add_argument("--entries", type=int, default=400)
     arguments = parser.parse_args()
-    tool = os.path.abspath(arguments.tool)
-    if not os.access(tool, os.X_OK):
-        sys.exit(f"{tool} is not built (cmake --preset release && cmake --build --preset release)")
+    tool = built_tool(arguments.tool)
 
     total = arguments.megabytes * 1000 * 1000
     folder = tempfile.mkdtemp(prefix="zipbuilder-rewrite-bench-")

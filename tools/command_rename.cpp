@@ -106,7 +106,8 @@ RenameArguments ParseRenameArguments(std::span<const std::string> arguments) {
 std::vector<zipbuilder::RenameItem> RenameItemsOf(const RenameArguments& arguments) {
   std::vector<zipbuilder::RenameItem> items;
   for (std::size_t index = 0; index + 1 < arguments.Names.size(); index += 2) {
-    items.push_back({platform::Utf8ToAnsi(arguments.Names[index]), platform::Utf8ToAnsi(arguments.Names[index + 1]), 0});
+    items.push_back(
+        {platform::Utf8ToAnsi(arguments.Names[index]), platform::Utf8ToAnsi(arguments.Names[index + 1]), 0});
   }
   return items;
 }
@@ -215,7 +216,8 @@ ExitCode RunRenameCommand(CommandContext& context) {
   }
   const auto component = NewComponent(context);
   const ReportLog log(*component);
-  if (const ExitCode opened = OpenArchive(*component, log, arguments.ArchivePath, DirectoryOnlyEntries::Keep, context.Err);
+  if (const ExitCode opened =
+          OpenArchive(*component, log, arguments.ArchivePath, DirectoryOnlyEntries::Keep, context.Err);
       opened != ExitCode::Success) {
     return opened;
   }

@@ -13,7 +13,7 @@ import tempfile
 import unittest
 import zipfile
 
-from tool_test_files import info_zip_archive
+from tool_test_files import info_zip_archive, python_archive
 
 TOOL = ""
 
@@ -60,15 +60,7 @@ class ArchiveTestCase(unittest.TestCase):
 
     def python_archive(self, name, members, comment=b""):
         """members: (name, data, compression, entry comment); directories end in '/'."""
-        path = self.path(name)
-        with zipfile.ZipFile(path, "w") as archive:
-            for member_name, data, compression, entry_comment in members:
-                info = zipfile.ZipInfo(member_name, A_MINUTE_PAST_TEN)
-                info.compress_type = compression
-                info.comment = entry_comment
-                archive.writestr(info, data)
-            archive.comment = comment
-        return path
+        return python_archive(self.path(name), members, A_MINUTE_PAST_TEN, comment)
 
     def info_zip_archive(self, name, *zip_options, tree):
         return info_zip_archive(self.path("source-" + name), self.path(name), tree, *zip_options)

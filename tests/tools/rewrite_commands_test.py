@@ -16,7 +16,7 @@ import tempfile
 import unittest
 import zipfile
 
-from tool_test_files import files_below, write_tree
+from tool_test_files import files_below, python_archive, write_tree
 
 TOOL = ""
 
@@ -89,17 +89,7 @@ class RewriteTestCase(unittest.TestCase):
         if members is None:
             members = [(member, data, zipfile.ZIP_DEFLATED, b"comment of " + member.encode())
                        for member, data in TREE.items()] + [("docs/", b"", zipfile.ZIP_STORED, b"")]
-        path = self.path(name)
-        with zipfile.ZipFile(path, "w") as archive:
-            for member_name, data, compression, entry_comment in members:
-                info = zipfile.ZipInfo(member_name, A_NOON)
-                info.compress_type = compression
-                info.comment = entry_comment
-                if member_name.endswith("/"):
-                    info.external_attr = 0o40755 << 16 | 0x10
-                archive.writestr(info, data)
-            archive.comment = comment
-        return path
+        return python_archive(self.path(name), members, A_NOON, comment)
 
     def info_zip(self, name, *options):
         path = self.path(name)
@@ -110,7 +100,8 @@ class RewriteTestCase(unittest.TestCase):
         """Written to a pipe: every entry has a data descriptor behind its data."""
         path = self.path(name)
         with open(path, "wb") as output:
-            zipper = subprocess.Popen(["zip", "-q", "-r", "-fz-", "-", *TOP_LEVEL], cwd=self.source, stdout=subprocess.PIPE)
+            zipper = subprocess.Popen(["zip", "-q", "-r", "-fz-", "-", *TOP_LEVEL], cwd=self.source,
+                                      stdout=subprocess.PIPE)
             shutil.copyfileobj(zipper.stdout, output)
             self.assertEqual(zipper.wait(), 0)
         return path

@@ -3,6 +3,7 @@ the built tool. A tree is {relative path with "/": bytes}."""
 
 import os
 import subprocess
+import zipfile
 
 
 def write_tree(root, tree):
@@ -30,3 +31,16 @@ def info_zip_archive(source, archive, tree, *zip_options):
     write_tree(source, tree)
     subprocess.run(["zip", "-q", "-r", *zip_options, archive, "."], cwd=source, check=True)
     return archive
+
+
+def python_archive(path, members, date_time, comment=b""):
+    """Writes `path` with Python's zipfile. members: (name, data, compression,
+    entry comment), each dated `date_time`; folders end in '/'."""
+    with zipfile.ZipFile(path, "w") as archive:
+        for member_name, data, compression, entry_comment in members:
+            info = zipfile.ZipInfo(member_name, date_time)
+            info.compress_type = compression
+            info.comment = entry_comment
+            archive.writestr(info, data)
+        archive.comment = comment
+    return path
