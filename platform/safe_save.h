@@ -174,6 +174,12 @@ class SafeSave {
   std::string oldFileName_;
 };
 
+// What a failed Commit left, for a report: "it is left as it was", or where the
+// new and the old file are. `fileKind` names the file ("archive").
+[[nodiscard]] std::string DescribeFailedCommit(const SafeSave& save, std::string_view fileKind);
+// "Cannot write <target> (error N); " and what DescribeFailedCommit says.
+[[nodiscard]] std::string CommitFailureText(const SafeSave& save, std::string_view fileKind);
+
 // The name beside `path`: its folder part (up to the last "\", "/" or drive
 // colon) followed by `name`.
 [[nodiscard]] std::string NameBeside(std::string_view path, std::string_view name);

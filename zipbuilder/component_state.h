@@ -7,12 +7,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engines/engine_records.h"
 #include "platform/drives.h"
 #include "platform/dynamic_library.h"
 #include "platform/files.h"
+#include "platform/safe_save.h"
 
 namespace zipbuilder {
 
@@ -50,7 +52,8 @@ struct DriveState {
 
 // Output state shared by the operations that rewrite an archive into a new file.
 struct ArchiveRewriteState {
-  platform::FileHandle OutputHandle = platform::InvalidFileHandle;
+  // The new archive while it is written; empty when none is open.
+  std::optional<platform::SafeSave> OutputHandle;
   std::uint32_t SavedFileDate = 0;  // DOS date-time given to the new file
   bool ReportCopyProgress = false;  // raise OnProgress(pgBytesDone) while copying bytes
 };

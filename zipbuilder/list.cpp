@@ -19,6 +19,7 @@
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/oem_ansi_convert.h"
 #include "zipbuilder/path_text.h"
+#include "zipbuilder/scope_exit.h"
 #include "zipbuilder/zip_builder.h"
 #include "zipformat/directory_placement.h"
 #include "zipformat/directory_walker.h"
@@ -28,19 +29,6 @@
 namespace zipbuilder {
 
 namespace {
-
-// Runs `action` when the scope is left, however it is left.
-template <typename Action>
-class ScopeExit {
- public:
-  explicit ScopeExit(Action action) : action_(std::move(action)) {}
-  ~ScopeExit() { action_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  Action action_;
-};
 
 // True when nothing follows the last "\" or ":" of a name: a folder entry.
 // Only the last character decides, which keeps a 65535-entry listing fast.

@@ -60,12 +60,17 @@
 
 namespace zipformat {
 class CentralDirectoryWalker;
+struct CentralHeader;
 struct DirectoryEntry;
+struct LocalEntry;
 struct LocatedEndRecord;
 class PrefixMeasure;
 }  // namespace zipformat
 
 namespace zipbuilder {
+
+struct LocalHeaderChange;
+struct NewCentralEntry;
 
 // Results of CopyWholeFile and CopyFileBytes.
 namespace copy_result {
@@ -391,9 +396,9 @@ class TZipBuilder {
   // positions of two files; copy_result::Success or WriteFailed.
   [[nodiscard]] std::int32_t CopyFileBytes(platform::FileHandle source, platform::FileHandle destination,
                                            std::int64_t count);
-  // CopyFileBytes handing each chunk read to `writeChunk`, which answers whether
+  // CopyFileBytes in chunks of `chunkSize`, handing each chunk read to `writeChunk`, which answers whether
   // all of it was written.
-  [[nodiscard]] std::int32_t CopyFileChunks(platform::FileHandle source, std::int64_t count,
+  [[nodiscard]] std::int32_t CopyFileChunks(platform::FileHandle source, std::int64_t count, std::size_t chunkSize,
                                             const std::function<bool(std::span<const std::uint8_t>)>& writeChunk);
   // Deletes a file, to the recycle bin under htdAllowUndo; RemoveFileMissing when
   // there is no such file, else the shell's result.
@@ -532,6 +537,48 @@ class TZipBuilder {
 
   // Callback action 8: the password and repeat count for the engine; sets LastPasswordChoice.
   [[nodiscard]] PasswordDecision AnswerPasswordRequest(const PasswordRequest& request);
+
+  // ---------------------------------------------------------------------------
+  // Rewriting archives without an engine (archive_rewrite.cpp, rename.cpp,
+  // copy_zipped_files.cpp). The new archive is written into OutputHandle, a safe
+  // save that takes the archive's name only when ReplaceWithRewriteOutput
+  // commits it.
+  // ---------------------------------------------------------------------------
+
+  // Runs `work`, reporting what it raises and abandoning the output; a rewrite_result value.
+  [[nodiscard]] int RunRewrite(const std::function<void()>& work);
+  // Opens OutputHandle for an archive that will replace `target`, in `tempDir`
+  // when one is given, else beside the target; raises 11027.
+  void OpenRewriteOutput(const std::string& target, const std::string& tempDir);
+  [[nodiscard]] std::int64_t OutputPosition() const;
+  // Writes to OutputHandle or raises `messageId`; raises OnProgress(pgBytesDone)
+  // while ReportCopyProgress is set.
+  void WriteChecked(std::span<const std::byte> bytes, int messageId);
+  // Copies `count` bytes at `offset` of `source` to OutputHandle: the number
+  // copied, -1 when the output failed or a handler raised.
+  [[nodiscard]] std::int64_t CopyToOutput(platform::FileHandle source, std::int64_t offset, std::int64_t count);
+  // Copies the entry whose local header is at `position` of `archive`, local
+  // header as changed, the rest as stored (data descriptor included); answers
+  // where its local header went in the output.
+  [[nodiscard]] std::int64_t CopyEntry(platform::FileHandle archive, std::int64_t position,
+                                       const zipformat::CentralHeader& central, const LocalHeaderChange& change);
+  void CopyEntryRest(platform::FileHandle archive, const zipformat::LocalEntry& local,
+                     const zipformat::CentralHeader& central);
+  // The central directory of `entries` and the end record with `comment`.
+  void WriteDirectoryAndEnd(std::span<const NewCentralEntry> entries, std::string_view comment);
+  // Dates the output with SavedFileDate and puts it in place of its target, the
+  // old archive going as `howToDelete` says; raises 11010 with what was left.
+  void ReplaceWithRewriteOutput(DeleteOpts howToDelete);
+  // Removes an output that was not put in place.
+  void AbandonRewriteOutput();
+
+  // Rename's work once the items are normalised.
+  void RenameEntries(std::span<const RenameItem> items, std::uint32_t dateTime);
+  // CopyZippedFiles' work once the source is marked busy.
+  void CopyEntriesInto(TZipBuilder& destination, OvrOpts overwriteMode, StringList& keptNames);
+  // Whether the destination's entry `name` is to be replaced: asks through
+  // OnCopyZipOverwrite, else the question box.
+  [[nodiscard]] bool AnswerCopyOverwrite(TZipBuilder& destination, const std::string& name);
 
   // An exception left an event handler inside EngineCallback. The callback stops
   // the engine, and the operation reports the failure once the engine returned.

@@ -27,6 +27,20 @@ Exception::Exception(std::string message, int helpContext)
 EZipBuilder::EZipBuilder(int id, MessageDisplay display)
     : Exception(MessageTextOrMissing(id)), display_(display), messageId_(id) {}
 
+namespace {
+
+[[nodiscard]] std::string WithDetail(std::string text, std::string_view detail) {
+  if (!text.empty() && text.back() != '\n') {
+    text += '\n';
+  }
+  return text + std::string(detail);
+}
+
+}  // namespace
+
+EZipBuilder::EZipBuilder(int id, MessageDisplay display, std::string_view detail)
+    : Exception(WithDetail(MessageTextOrMissing(id), detail)), display_(display), messageId_(id) {}
+
 EZipBuilder::EZipBuilder(int id, std::int64_t number)
     : Exception(FormattedMessage(id, std::array{MessageValue{number}})),
       display_(MessageDisplay::ShowBox),

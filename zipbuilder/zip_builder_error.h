@@ -31,6 +31,8 @@ class EZipBuilder : public Exception {
  public:
   // The table's text for `id`, or the missing-text fallback with the ID.
   EZipBuilder(int id, MessageDisplay display);
+  // The table's text for `id` with `detail` on a line of its own behind it.
+  EZipBuilder(int id, MessageDisplay display, std::string_view detail);
   // The table's text for `id` with its placeholders filled by the values in
   // order; the missing-text fallback, unformatted, when the table has none.
   // These always show their message.

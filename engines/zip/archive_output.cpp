@@ -74,25 +74,6 @@ void ArchiveOutput::Cancel() {
   save_.Cancel();
 }
 
-std::string ArchiveOutput::DescribeFailedCommit() const {
-  switch (save_.State()) {
-    case platform::SaveState::PlacedNotDurable:
-      return "the new archive is in place, but it may not survive a power failure";
-    case platform::SaveState::PlacedOldKept:
-      return "the new archive is in place; the old one could not go to the recycle bin and is kept as " +
-             save_.OldFileName();
-    case platform::SaveState::Open:
-    case platform::SaveState::Committed:
-    case platform::SaveState::Abandoned:
-    case platform::SaveState::NotPlaced:
-      break;
-  }
-  return "it is left as it was";
-}
-
-std::string ArchiveOutput::CommitFailureText() const {
-  return "Cannot write " + save_.TargetPath() + " (error " + std::to_string(save_.Error()) + "); " +
-         DescribeFailedCommit();
-}
+std::string ArchiveOutput::CommitFailureText() const { return platform::CommitFailureText(save_, "archive"); }
 
 }  // namespace engines::zip

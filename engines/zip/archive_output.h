@@ -46,16 +46,13 @@ class ArchiveOutput {
 
   // Flushes, dates the file (when asked) and puts it in place of the target, the
   // old archive going to the recycle bin when asked. On failure the temporary file
-  // is removed and, as DescribeFailedCommit says, the target is untouched, or in
+  // is removed and, as CommitFailureText says, the target is untouched, or in
   // rare cases holds the new archive.
   [[nodiscard]] bool Commit(OldArchive oldArchive, std::optional<std::uint32_t> dosDateTime);
   void Cancel();
 
-  // What a failed Commit left, for the report: "it is left as it was", or where
-  // the new and the old archive are.
-  [[nodiscard]] std::string DescribeFailedCommit() const;
   // The whole report of a failed Commit: "Cannot write <archive> (error N); " and
-  // what DescribeFailedCommit says.
+  // what it left (platform::DescribeFailedCommit).
   [[nodiscard]] std::string CommitFailureText() const;
 
  private:

@@ -107,6 +107,28 @@ bool CopyUnderNewName(const std::string& source, const std::string& name, SaveDu
 
 }  // namespace
 
+std::string DescribeFailedCommit(const SafeSave& save, std::string_view fileKind) {
+  const std::string kind(fileKind);
+  switch (save.State()) {
+    case SaveState::PlacedNotDurable:
+      return "the new " + kind + " is in place, but it may not survive a power failure";
+    case SaveState::PlacedOldKept:
+      return "the new " + kind + " is in place; the old one could not go to the recycle bin and is kept as " +
+             save.OldFileName();
+    case SaveState::Open:
+    case SaveState::Committed:
+    case SaveState::Abandoned:
+    case SaveState::NotPlaced:
+      break;
+  }
+  return "it is left as it was";
+}
+
+std::string CommitFailureText(const SafeSave& save, std::string_view fileKind) {
+  return "Cannot write " + save.TargetPath() + " (error " + std::to_string(save.Error()) + "); " +
+         DescribeFailedCommit(save, fileKind);
+}
+
 std::string NameBeside(std::string_view path, std::string_view name) {
   return std::string(path.substr(0, NameStartOf(path))) + std::string(name);
 }

@@ -41,19 +41,37 @@ void AppendUint32(std::string& bytes, std::uint32_t value) {
   AppendUint16(bytes, static_cast<std::uint16_t>(value >> 16));
 }
 
+namespace {
+
+[[nodiscard]] std::uint16_t FlagsOf(const Entry& entry) {
+  return entry.DataDescriptor == Descriptor::None ? entry.Flags : static_cast<std::uint16_t>(entry.Flags | 0x0008);
+}
+
+}  // namespace
+
 std::string LocalHeaderWithData(const Entry& entry) {
   std::string bytes;
+  const bool followed = entry.DataDescriptor != Descriptor::None;
   AppendUint32(bytes, 0x04034B50);
   AppendUint16(bytes, 20);
-  AppendUint16(bytes, entry.Flags);
+  AppendUint16(bytes, FlagsOf(entry));
   AppendUint16(bytes, 0);  // stored
   AppendUint32(bytes, FixedDosDateTime);
-  AppendUint32(bytes, Crc32(entry.Data));
-  AppendUint32(bytes, static_cast<std::uint32_t>(entry.Data.size()));
-  AppendUint32(bytes, static_cast<std::uint32_t>(entry.Data.size()));
+  AppendUint32(bytes, followed ? 0 : Crc32(entry.Data));
+  AppendUint32(bytes, followed ? 0 : static_cast<std::uint32_t>(entry.Data.size()));
+  AppendUint32(bytes, followed ? 0 : static_cast<std::uint32_t>(entry.Data.size()));
   AppendUint16(bytes, static_cast<std::uint16_t>(entry.Name.size()));
-  AppendUint16(bytes, 0);
-  return bytes + entry.Name + entry.Data;
+  AppendUint16(bytes, static_cast<std::uint16_t>(entry.LocalExtra.size()));
+  bytes += entry.Name + entry.LocalExtra + entry.Data;
+  if (followed) {
+    if (entry.DataDescriptor == Descriptor::WithSignature) {
+      AppendUint32(bytes, 0x08074B50);
+    }
+    AppendUint32(bytes, Crc32(entry.Data));
+    AppendUint32(bytes, static_cast<std::uint32_t>(entry.Data.size()));
+    AppendUint32(bytes, static_cast<std::uint32_t>(entry.Data.size()));
+  }
+  return bytes;
 }
 
 std::string CentralHeader(const Entry& entry, std::uint32_t localHeaderOffset, std::uint16_t diskStart) {
@@ -62,7 +80,7 @@ std::string CentralHeader(const Entry& entry, std::uint32_t localHeaderOffset, s
   bytes.push_back(static_cast<char>(entry.VersionMadeBy));
   bytes.push_back(static_cast<char>(entry.HostSystem));
   AppendUint16(bytes, 20);
-  AppendUint16(bytes, entry.Flags);
+  AppendUint16(bytes, FlagsOf(entry));
   AppendUint16(bytes, 0);
   AppendUint32(bytes, FixedDosDateTime);
   AppendUint32(bytes, Crc32(entry.Data));
@@ -100,10 +118,16 @@ std::string SpanMark() {
 std::string BuildArchive(const std::vector<Entry>& entries, const Layout& layout) {
   const std::uint32_t offsetBase = layout.OffsetsIncludePrefix ? static_cast<std::uint32_t>(layout.Prefix.size()) : 0;
   std::string data;
+  std::vector<std::uint32_t> offsets(entries.size());
+  for (std::size_t step = 0; step < entries.size(); ++step) {
+    const std::size_t index = layout.DataInReverseOrder ? entries.size() - 1 - step : step;
+    data += layout.GapBeforeEachEntry;
+    offsets[index] = offsetBase + static_cast<std::uint32_t>(data.size());
+    data += LocalHeaderWithData(entries[index]);
+  }
   std::string directory;
-  for (const Entry& entry : entries) {
-    directory += CentralHeader(entry, offsetBase + static_cast<std::uint32_t>(data.size()));
-    data += LocalHeaderWithData(entry);
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    directory += CentralHeader(entries[index], offsets[index]);
   }
   const auto count = static_cast<std::uint16_t>(entries.size());
   EndRecordFields end;

@@ -11,11 +11,16 @@
 
 namespace zipbuilder::archive_bytes {
 
+// How an entry's CRC and sizes follow its data, when they do (general flag bit 3).
+enum class Descriptor : std::uint8_t { None, WithSignature, WithoutSignature };
+
 struct Entry {
   std::string Name;  // as stored: "/" between folders, in the archive's code page
   std::string Data;  // stored without compression
   std::string Comment;
-  std::string Extra;
+  std::string Extra;       // the central extra field
+  std::string LocalExtra;  // the local one, which may differ, as Info-ZIP's does
+  Descriptor DataDescriptor = Descriptor::None;
   std::uint16_t Flags = 0;
   std::uint8_t HostSystem = 0;  // 0 MS-DOS, 3 Unix, 11 NTFS
   std::uint8_t VersionMadeBy = 20;
@@ -33,6 +38,10 @@ struct Layout {
   std::optional<std::uint16_t> StatedEntryCount;
   // Bytes behind the comment (padding or garbage).
   std::string Trailer;
+  // The entries' data lies in the reverse of the directory's order.
+  bool DataInReverseOrder = false;
+  // Bytes that belong to no entry, in front of every local header.
+  std::string GapBeforeEachEntry;
 };
 
 // Local headers with their data, the central directory and the end record.
