@@ -100,7 +100,7 @@ TEST_F(RenameCommand, FileRenamedToAFolderNameIsAUsageErrorNamingTheNew) {
 
 TEST_F(RenameCommand, NoNameChangedFails) {
   const std::vector<std::string> before = Names("a.zip");
-  EXPECT_EQ(Run({"rename", archive, "absent", "x", "data.txt", "data.txt"}), ExitCode::OperationFailed);
+  EXPECT_EQ(Run({"rename", archive, "absent", "x", "readme", "readme"}), ExitCode::OperationFailed);
   EXPECT_EQ(err.str(), "zipbuilder: 0 entries renamed in " + archive + "\n");
   EXPECT_EQ(lastOut, "");
   EXPECT_EQ(Names("a.zip"), before);

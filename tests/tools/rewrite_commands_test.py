@@ -99,11 +99,10 @@ class RewriteTestCase(unittest.TestCase):
     def info_zip_streamed(self, name):
         """Written to a pipe: every entry has a data descriptor behind its data."""
         path = self.path(name)
+        zipped = subprocess.run(["zip", "-q", "-r", "-fz-", "-", *TOP_LEVEL], cwd=self.source,
+                                stdout=subprocess.PIPE, check=True).stdout
         with open(path, "wb") as output:
-            zipper = subprocess.Popen(["zip", "-q", "-r", "-fz-", "-", *TOP_LEVEL], cwd=self.source,
-                                      stdout=subprocess.PIPE)
-            shutil.copyfileobj(zipper.stdout, output)
-            self.assertEqual(zipper.wait(), 0)
+            output.write(zipped)
         return path
 
     def info_zip_sfx(self, name):
