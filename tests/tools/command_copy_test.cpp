@@ -108,15 +108,5 @@ TEST_F(CopyCommand, ConfirmAsksThroughTheToolkitAndFollowsTheAnswer) {
   EXPECT_EQ(Destination()[1].second, Crc32("source b"));
 }
 
-TEST_F(CopyCommand, NameTheSourceDoesNotHoldFailsAndLeavesTheDestination) {
-  const std::string before = Bytes("d.zip");
-  EXPECT_EQ(Run({"copy", source, destination, "b.txt", "absent.txt", "--overwrite", "always"}),
-            ExitCode::OperationFailed);
-  EXPECT_NE(err.str().find("absent.txt"), std::string::npos) << err.str();
-  EXPECT_NE(err.str().find("(10183)"), std::string::npos) << err.str();
-  EXPECT_EQ(lastOut, "");
-  EXPECT_EQ(Bytes("d.zip"), before);
-}
-
 }  // namespace
 }  // namespace tools
