@@ -107,18 +107,16 @@ zipbuilder::StringList ComponentNames(const std::vector<std::string>& names) {
 // The component needs a listed archive on both sides; it makes none. Folder
 // entries are entries to copy, and the destination is rebuilt from its
 // listing: without them it would lose its own.
-ExitCode OpenSide(CommandContext& context, zipbuilder::TZipBuilder& component, const ReportLog& log,
-                  std::string_view role, const std::string& path) {
+ExitCode OpenSide(CommandContext& context, LoggedComponent& side, std::string_view role, const std::string& path) {
   if (!zipbuilder::FileExists(path)) {
     context.Err << "zipbuilder: " << role << ' ' << path << " does not exist\n";
     return ExitCode::OperationFailed;
   }
-  if (const ExitCode opened = OpenArchive(component, log, path, DirectoryOnlyEntries::Keep, context.Err);
-      opened != ExitCode::Success) {
+  if (const ExitCode opened = side.Open(path, DirectoryOnlyEntries::Keep, context.Err); opened != ExitCode::Success) {
     return opened;
   }
   // The tool replaces archives; nothing goes to a recycle bin.
-  component.SetHowToDelete(zipbuilder::DeleteOpts::htdFinal);
+  side.Component().SetHowToDelete(zipbuilder::DeleteOpts::htdFinal);
   return ExitCode::Success;
 }
 
@@ -160,20 +158,22 @@ ExitCode RunCopyCommand(CommandContext& context) {
   if (!arguments.Problem.empty()) {
     return FailWithUsage(context, CommandName, arguments.Problem);
   }
-  const auto source = NewComponent(context);
-  const ReportLog sourceLog(*source);
-  if (const ExitCode opened = OpenSide(context, *source, sourceLog, "SOURCE", arguments.SourcePath);
+  LoggedComponent sourceSide(context);
+  if (const ExitCode opened = OpenSide(context, sourceSide, "SOURCE", arguments.SourcePath);
       opened != ExitCode::Success) {
     return opened;
   }
-  const auto destination = NewComponent(context);
-  const ReportLog destinationLog(*destination);
-  if (const ExitCode opened = OpenSide(context, *destination, destinationLog, "DESTINATION", arguments.DestinationPath);
+  LoggedComponent destinationSide(context);
+  if (const ExitCode opened = OpenSide(context, destinationSide, "DESTINATION", arguments.DestinationPath);
       opened != ExitCode::Success) {
     return opened;
   }
+  zipbuilder::TZipBuilder& source = sourceSide.Component();
+  zipbuilder::TZipBuilder& destination = destinationSide.Component();
+  const ReportLog& sourceLog = sourceSide.Log();
+  const ReportLog& destinationLog = destinationSide.Log();
   const zipbuilder::StringList names = ComponentNames(arguments.Names);
-  source->SetFSpecArgs(names);
+  source.SetFSpecArgs(names);
   const std::size_t firstSourceReport = sourceLog.Count();
   const std::size_t firstDestinationReport = destinationLog.Count();
   int result = zipbuilder::rewrite_result::Success;
@@ -181,9 +181,9 @@ ExitCode RunCopyCommand(CommandContext& context) {
     // Copying raises no progress; deleting from the source does.
     std::optional<FollowedProgress> progress;
     if (arguments.SourceEntries == CopySourceEntries::DeleteCopied) {
-      progress.emplace(context, *source);
+      progress.emplace(context, source);
     }
-    result = source->CopyZippedFiles(*destination, arguments.SourceEntries, arguments.Overwrite);
+    result = source.CopyZippedFiles(destination, arguments.SourceEntries, arguments.Overwrite);
   }
   sourceLog.WriteReports(context.Err, firstSourceReport, sourceLog.Count());
   destinationLog.WriteReports(context.Err, firstDestinationReport, destinationLog.Count());
@@ -194,10 +194,10 @@ ExitCode RunCopyCommand(CommandContext& context) {
   if (result != zipbuilder::rewrite_result::Success) {
     return ExitCode::OperationFailed;  // the component's report is out already
   }
-  const CopyOutcome outcome{names.size() - source->FSpecArgs().size(), source->ProcessedCount(), source->FSpecArgs()};
+  const CopyOutcome outcome{names.size() - source.FSpecArgs().size(), source.ProcessedCount(), source.FSpecArgs()};
   // The destination is listed again, and the source after a deletion: a failed
   // listing was reported above.
-  const bool reportsFailed = AnyFailure(sourceLog, firstSourceReport) || destination->ZipFileName().empty();
+  const bool reportsFailed = AnyFailure(sourceLog, firstSourceReport) || destination.ZipFileName().empty();
   return Summarise(context, arguments, outcome, reportsFailed);
 }
 

@@ -214,23 +214,23 @@ ExitCode RunRenameCommand(CommandContext& context) {
   if (!arguments.Problem.empty()) {
     return FailWithUsage(context, CommandName, arguments.Problem);
   }
-  const auto component = NewComponent(context);
-  const ReportLog log(*component);
-  if (const ExitCode opened =
-          OpenArchive(*component, log, arguments.ArchivePath, DirectoryOnlyEntries::Keep, context.Err);
+  LoggedComponent archive(context);
+  if (const ExitCode opened = archive.Open(arguments.ArchivePath, DirectoryOnlyEntries::Keep, context.Err);
       opened != ExitCode::Success) {
     return opened;
   }
+  zipbuilder::TZipBuilder& component = archive.Component();
+  const ReportLog& log = archive.Log();
   // The tool replaces the archive; nothing goes to a recycle bin.
-  component->SetHowToDelete(zipbuilder::DeleteOpts::htdFinal);
-  const std::vector<std::string> namesBefore = EntryNames(*component);
+  component.SetHowToDelete(zipbuilder::DeleteOpts::htdFinal);
+  const std::vector<std::string> namesBefore = EntryNames(component);
   std::vector<zipbuilder::RenameItem> items = RenameItemsOf(arguments);
   const std::size_t firstReport = log.Count();
   int result = zipbuilder::rewrite_result::Success;
   {
-    const EntryLinesLeftOut entryLines(*component);
-    const FollowedProgress progress(context, *component);
-    result = component->Rename(items, arguments.DosDateTime);
+    const EntryLinesLeftOut entryLines(component);
+    const FollowedProgress progress(context, component);
+    result = component.Rename(items, arguments.DosDateTime);
   }
   log.WriteReports(context.Err, firstReport, log.Count());
   switch (result) {
@@ -245,10 +245,10 @@ ExitCode RunRenameCommand(CommandContext& context) {
       return ExitCode::OperationFailed;  // the component's report is out already
   }
   // The renamed archive is listed again; a failed listing was reported above.
-  if (component->ZipFileName().empty()) {
+  if (component.ZipFileName().empty()) {
     return ExitCode::OperationFailed;
   }
-  return Summarise(context, arguments, CountChangedNames(namesBefore, *component));
+  return Summarise(context, arguments, CountChangedNames(namesBefore, component));
 }
 
 }  // namespace tools

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,5 +52,23 @@ enum class DirectoryOnlyEntries { Skip, Keep };
 // the failure and answers OperationFailed (11001 for a missing file).
 [[nodiscard]] ExitCode OpenArchive(zipbuilder::TZipBuilder& component, const ReportLog& log,
                                    std::string_view archivePath, DirectoryOnlyEntries directories, std::ostream& err);
+
+// The component of one subcommand with the log of its reports, which it outlives.
+class LoggedComponent {
+ public:
+  explicit LoggedComponent(CommandContext& context) : component_(NewComponent(context)), log_(*component_) {}
+
+  [[nodiscard]] zipbuilder::TZipBuilder& Component() { return *component_; }
+  [[nodiscard]] const ReportLog& Log() const { return log_; }
+
+  // OpenArchive on the component.
+  [[nodiscard]] ExitCode Open(std::string_view archivePath, DirectoryOnlyEntries directories, std::ostream& err) {
+    return OpenArchive(*component_, log_, archivePath, directories, err);
+  }
+
+ private:
+  std::unique_ptr<zipbuilder::TZipBuilder> component_;
+  ReportLog log_;
+};
 
 }  // namespace tools
