@@ -189,6 +189,15 @@ void TZipBuilder::ReplaceWithRewriteOutput(DeleteOpts howToDelete) {
   rewrite_.OutputHandle.reset();
 }
 
+void TZipBuilder::PlaceNewRewriteOutput() {
+  platform::SafeSave& output = *rewrite_.OutputHandle;
+  // Refused when a file of the name came meanwhile: nothing is replaced unasked.
+  if (!output.Commit(platform::CommitMode::CreateOnly)) {
+    throw EZipBuilder(message_id::WriteError, MessageDisplay::ShowBox, platform::CommitFailureText(output, "archive"));
+  }
+  rewrite_.OutputHandle.reset();
+}
+
 void TZipBuilder::AbandonRewriteOutput() {
   if (rewrite_.OutputHandle) {
     rewrite_.OutputHandle->Cancel();

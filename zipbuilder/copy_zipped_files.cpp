@@ -19,6 +19,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "zipbuilder/archive_rewrite.h"
+#include "zipbuilder/file_checks.h"
 #include "zipbuilder/message_format.h"
 #include "zipbuilder/message_table.h"
 #include "zipbuilder/scope_exit.h"
@@ -147,11 +148,15 @@ void TZipBuilder::CopyEntriesInto(TZipBuilder& destination, OvrOpts overwriteMod
   }
 
   const std::string& destinationName = destination.zipFileName_;
-  ScopedFile destinationArchive = OpenForReading(destinationName);
-  if (!destinationArchive.IsOpen() || !platform::GetFileDosDateTime(destinationArchive.Get(), rewrite_.SavedFileDate)) {
+  // A destination named but not made yet starts empty, as an archive that Add
+  // makes does.
+  const bool destinationIsNew = !destinationName.empty() && !FileExists(destinationName);
+  ScopedFile destinationArchive = destinationIsNew ? ScopedFile() : OpenForReading(destinationName);
+  if (!destinationIsNew && (!destinationArchive.IsOpen() ||
+                            !platform::GetFileDosDateTime(destinationArchive.Get(), rewrite_.SavedFileDate))) {
     throw EZipBuilder(message_id::CopyDestinationNotOpened, MessageDisplay::ShowBox);
   }
-  const RewriteSource target = ReadRewriteSource(destinationArchive.Get());
+  const RewriteSource target = destinationIsNew ? RewriteSource{} : ReadRewriteSource(destinationArchive.Get());
   std::vector<PlannedEntry> plan = MarkEntries(target, destination.codePage_, fSpecArgs_, overwriteMode);
 
   // Every name to copy must be in the source before anything is written.
@@ -169,7 +174,7 @@ void TZipBuilder::CopyEntriesInto(TZipBuilder& destination, OvrOpts overwriteMod
   }
 
   OpenRewriteOutput(destinationName, destination.tempDir_);
-  if (CopyToOutput(destinationArchive.Get(), 0, target.PrefixSize) != target.PrefixSize) {
+  if (!destinationIsNew && CopyToOutput(destinationArchive.Get(), 0, target.PrefixSize) != target.PrefixSize) {
     throw EZipBuilder(message_id::CopySfxDataError, MessageDisplay::ShowBox);
   }
   std::vector<EntryPatch> patches(plan.size());
@@ -198,6 +203,10 @@ void TZipBuilder::CopyEntriesInto(TZipBuilder& destination, OvrOpts overwriteMod
   // Only read from; the destination must be closed before the new archive can take its name.
   static_cast<void>(sourceArchive.Close());
   static_cast<void>(destinationArchive.Close());
+  if (destinationIsNew) {
+    PlaceNewRewriteOutput();
+    return;
+  }
   ReplaceWithRewriteOutput(destination.howToDelete_);
 }
 

@@ -518,8 +518,9 @@ class TZipBuilder {
   // hold is replaced, kept or asked for (OnCopyZipOverwrite, else a question
   // box) as `overwriteMode` says. Afterwards FSpecArgs holds the names whose
   // destination entry was kept; with DeleteCopied the copied entries are deleted
-  // from this archive (Delete, with the zip engine). The destination is listed
-  // again in any case. A rewrite_result value.
+  // from this archive (Delete, with the zip engine). A destination named but not
+  // made yet is made. The destination is listed again in any case. A
+  // rewrite_result value.
   [[nodiscard]] int CopyZippedFiles(TZipBuilder& destination, CopySourceEntries sourceEntries, OvrOpts overwriteMode);
 
   // The password to encrypt with, asked twice; "" when refused, cancelled or mismatched.
@@ -569,6 +570,8 @@ class TZipBuilder {
   // Dates the output with SavedFileDate and puts it in place of its target, the
   // old archive going as `howToDelete` says; raises 11010 with what was left.
   void ReplaceWithRewriteOutput(DeleteOpts howToDelete);
+  // Puts the output in place as a new archive, the name being free; raises 11010.
+  void PlaceNewRewriteOutput();
   // Removes an output that was not put in place.
   void AbandonRewriteOutput();
 

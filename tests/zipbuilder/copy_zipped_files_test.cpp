@@ -209,6 +209,21 @@ TEST_F(CopyTest, RefusalsLeaveBothArchivesAsTheyWereAndListTheDestinationAgain) 
   EXPECT_EQ(component.LastMessage(), "File 'absent.txt' is not present in '" + component.ZipFileName() + "'!");
 }
 
+TEST_F(CopyTest, ADestinationNamedButNotMadeYetIsMadeWithTheCopiedEntries) {
+  ListBoth(Source, Destination);
+  destination.SetZipFileName(scratch.PathOf("new.zip"));
+  ASSERT_EQ(destination.ZipFileName(), scratch.PathOf("new.zip")) << "a missing archive keeps its name";
+
+  EXPECT_EQ(Copy({"two.txt", "new\\one.txt"}, OvrOpts::OvrConfirm), rewrite_result::Success);
+
+  const std::optional<InspectedArchive> made = InspectArchive(scratch.ReadFile("new.zip").value_or(""));
+  ASSERT_TRUE(made);
+  ASSERT_EQ(made->Entries.size(), 2u);
+  EXPECT_EQ(made->Entries[0].Name, "two.txt");
+  EXPECT_EQ(made->Entries[1].Data, "one");
+  EXPECT_EQ(destination.DirEntries().size(), 2u);
+}
+
 TEST_F(CopyTest, ABusySourceRefusesWithoutAReport) {
   ListBoth(Source, Destination);
   int nested = 0;
