@@ -104,20 +104,26 @@ zipbuilder::StringList ComponentNames(const std::vector<std::string>& names) {
   return converted;
 }
 
-// The component needs a listed archive on both sides; it makes none. Folder
-// entries are entries to copy, and the destination is rebuilt from its
-// listing: without them it would lose its own.
-ExitCode OpenSide(CommandContext& context, LoggedComponent& side, std::string_view role, const std::string& path) {
-  if (!zipbuilder::FileExists(path)) {
-    context.Err << "zipbuilder: " << role << ' ' << path << " does not exist\n";
-    return ExitCode::OperationFailed;
-  }
-  if (const ExitCode opened = side.Open(path, DirectoryOnlyEntries::Keep, context.Err); opened != ExitCode::Success) {
-    return opened;
-  }
+// What a side that is not there yet comes to.
+enum class MissingArchive { Fails, IsMade };
+
+// Folder entries are entries to copy, and the destination is rebuilt from its
+// listing: without them it would lose its own. An archive that is there is
+// listed first, so that a damaged one is reported as such.
+ExitCode OpenSide(CommandContext& context, LoggedComponent& side, std::string_view role, const std::string& path,
+                  MissingArchive missing) {
   // The tool replaces archives; nothing goes to a recycle bin.
   side.Component().SetHowToDelete(zipbuilder::DeleteOpts::htdFinal);
-  return ExitCode::Success;
+  if (zipbuilder::FileExists(path)) {
+    return side.Open(path, DirectoryOnlyEntries::Keep, context.Err);
+  }
+  if (missing == MissingArchive::IsMade) {
+    // Named, not listed: the copy makes it.
+    side.Component().SetZipFileName(path);
+    return ExitCode::Success;
+  }
+  context.Err << "zipbuilder: " << role << ' ' << path << " does not exist\n";
+  return ExitCode::OperationFailed;
 }
 
 bool AnyFailure(const ReportLog& log, std::size_t first) {
@@ -159,12 +165,13 @@ ExitCode RunCopyCommand(CommandContext& context) {
     return FailWithUsage(context, CommandName, arguments.Problem);
   }
   LoggedComponent sourceSide(context);
-  if (const ExitCode opened = OpenSide(context, sourceSide, "SOURCE", arguments.SourcePath);
+  if (const ExitCode opened = OpenSide(context, sourceSide, "SOURCE", arguments.SourcePath, MissingArchive::Fails);
       opened != ExitCode::Success) {
     return opened;
   }
   LoggedComponent destinationSide(context);
-  if (const ExitCode opened = OpenSide(context, destinationSide, "DESTINATION", arguments.DestinationPath);
+  if (const ExitCode opened =
+          OpenSide(context, destinationSide, "DESTINATION", arguments.DestinationPath, MissingArchive::IsMade);
       opened != ExitCode::Success) {
     return opened;
   }

@@ -8,7 +8,8 @@
 // already is replaced (always), kept (never) or asked for (confirm, the
 // default): the question needs a terminal on standard input, and without one
 // the entry is kept. --delete-source then deletes the copied entries, not the
-// kept ones, from SOURCE with the zip engine. Both archives must exist.
+// kept ones, from SOURCE with the zip engine. A DESTINATION that is not there
+// is made, holding the copied entries.
 #pragma once
 
 #include "tools/command_line.h"

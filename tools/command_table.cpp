@@ -29,7 +29,7 @@ constexpr std::array CommandRows{
                        "rename entries where OLD is in their name (OLD/ renames a folder); --date dates them all",
                        RunRenameCommand},
     CommandDescription{"copy", "SOURCE DESTINATION NAME... [--overwrite always|never|confirm] [--delete-source]",
-                       "copy entries as they are into another archive; confirm (default) asks on a terminal",
+                       "copy entries as they are into another archive (made when missing); confirm asks",
                        RunCopyCommand},
     CommandDescription{"comment", "ARCHIVE [--set TEXT]", "show or set the archive comment", RunCommentCommand},
     CommandDescription{"sfx", "ARCHIVE", "turn an archive into a self-extracting program", nullptr},

@@ -59,14 +59,19 @@ class CopyCommand : public RewriteCommandFixture {
   std::string destination;
 };
 
-TEST_F(CopyCommand, EitherArchiveMissingFailsWithoutMakingOne) {
+TEST_F(CopyCommand, MissingSourceFailsAndMissingDestinationIsMade) {
   const std::string missing = scratch.PathOf("none.zip");
-  EXPECT_EQ(Run({"copy", source, missing, "b.txt"}), ExitCode::OperationFailed);
-  EXPECT_EQ(err.str(), "zipbuilder: DESTINATION " + missing + " does not exist\n");
   EXPECT_EQ(Run({"copy", missing, destination, "b.txt"}), ExitCode::OperationFailed);
   EXPECT_EQ(err.str(), "zipbuilder: SOURCE " + missing + " does not exist\n");
-  EXPECT_FALSE(scratch.Exists("none.zip"));
   EXPECT_EQ(out.str(), "");
+
+  EXPECT_EQ(Run({"copy", source, missing, "b.txt", "docs/"}), ExitCode::Success) << err.str();
+  EXPECT_EQ(lastOut, "2 entries copied to " + missing + "\n");
+  const std::vector<ListedEntry> made = Listing("none.zip");
+  ASSERT_EQ(made.size(), 2u);
+  EXPECT_EQ(made[0].Name, "b.txt");
+  EXPECT_EQ(made[0].Crc32, Crc32("source b"));
+  EXPECT_EQ(made[1].Name, "docs\\");
 }
 
 // A name given twice, in another case, is one name: it is copied or kept once.

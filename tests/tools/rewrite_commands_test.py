@@ -376,12 +376,21 @@ class CopyTest(RewriteTestCase):
             self.assertEqual(file.read(len(STUB)), STUB)
         self.assert_peers_read(destination, {**before, "new.txt": b"new\n"})
 
-    def test_missing_destination_or_name_fails_and_changes_nothing(self):
+    def test_missing_destination_is_made(self):
         source = self.python_archive("source.zip")
-        result = self.run_tool("copy", source, self.path("none.zip"), "data.txt", expected_code=1)
-        self.assertEqual(result.stderr.decode(), f"zipbuilder: DESTINATION {self.path('none.zip')} does not exist\n")
-        self.assertFalse(os.path.exists(self.path("none.zip")))
+        made = self.path("made.zip")
+        result = self.run_tool("copy", source, made, "docs/", "data.txt")
+        self.assertEqual(result.stdout.decode(), f"2 entries copied to {made}\n")
+        self.assertEqual(list(self.infos(made)), ["docs/", "data.txt"])
+        self.assert_peers_read(made, {"docs/": None, "data.txt": TREE["data.txt"]})
+
+    def test_missing_source_or_name_fails_and_changes_nothing(self):
+        source = self.python_archive("source.zip")
         destination = self.destination()
+        result = self.run_tool("copy", self.path("none.zip"), destination, "data.txt", expected_code=1)
+        self.assertEqual(result.stderr.decode(), f"zipbuilder: SOURCE {self.path('none.zip')} does not exist\n")
+        self.run_tool("copy", source, self.path("none.zip"), "absent.txt", expected_code=1)
+        self.assertFalse(os.path.exists(self.path("none.zip")))
         with open(destination, "rb") as file:
             before = file.read()
         result = self.run_tool("copy", source, destination, "absent.txt", expected_code=1)
