@@ -162,7 +162,7 @@ def report_flush(disk, tmpfs):
           f"{100 * flush / disk['zipbuilder rename']:.0f}% of our rename on disk")
     unflushed = disk["zipbuilder rename"] - flush
     print(f"  our rename without it: {disk['cp'] / unflushed:.2f} of cp's throughput"
-          + "".join(f", {disk[peer] / unflushed:.2f}x faster than {peer}" for peer in ("zipnote -w", "7z rn")
+          + "".join(f", {peer} {disk[peer] / unflushed:.2f}x our time" for peer in ("zipnote -w", "7z rn")
                     if peer in disk))
 
 
