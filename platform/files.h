@@ -59,6 +59,12 @@ enum class MoveMode { KeepExisting, ReplaceExisting };
 // Reads up to `count` bytes; `bytesRead` < `count` at the end of the file is success.
 [[nodiscard]] bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t& bytesRead);
 [[nodiscard]] bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t& bytesWritten);
+// Copies up to `count` bytes of `source` from `sourceOffset` to `destination` at
+// its file pointer, which moves on by what was copied; `copied` < `count` when the
+// source ends first. The source's file pointer is left undefined. Counts as one
+// write for the fault table. POSIX copies inside the kernel where it can.
+[[nodiscard]] bool CopyFileRange(FileHandle source, std::int64_t sourceOffset, FileHandle destination,
+                                 std::uint32_t count, std::uint32_t& copied);
 // Moves the file pointer; `newPosition` may be null. Seeking before the start fails (NegativeSeek).
 [[nodiscard]] bool SetFilePointer(FileHandle file, std::int64_t distance, SeekOrigin origin,
                                   std::int64_t* newPosition);

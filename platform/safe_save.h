@@ -112,6 +112,11 @@ class SafeSave {
   // reads to its end. A failed read or a source that ends early fails the save.
   [[nodiscard]] bool AppendFrom(FileHandle source, std::int64_t count);
 
+  // Appends `count` bytes of `source` from `offset` on, inside the kernel where
+  // the platform can. A source that ends early fails the save (with what it held
+  // appended).
+  [[nodiscard]] bool AppendRange(FileHandle source, std::int64_t offset, std::int64_t count);
+
   // The DOS date-time Commit gives the file, last.
   void StampDate(std::uint32_t dosDateTime, DateRequirement requirement);
 

@@ -30,9 +30,10 @@ namespace {
 // A rewritten archive is flushed to the device before it replaces the old one:
 // the old one may be the only copy of its entries.
 constexpr std::string_view RewriteTemporaryPrefix = "~zb";
-// Entry data is copied in pieces large enough that a rewrite costs about what a
-// file copy does.
-constexpr std::size_t DataCopyChunkSize = std::size_t{256} << 10;
+// Entry data is copied by the platform (inside the kernel where it can) in pieces
+// large enough that a rewrite costs about what a file copy does, and small enough
+// for a moving progress bar.
+constexpr std::int64_t DataCopyPieceSize = std::int64_t{4} << 20;
 
 // Offsets and sizes of an archive without Zip64 records.
 constexpr std::int64_t LargestOffset = 0xFFFFFFFF;
@@ -162,20 +163,22 @@ void TZipBuilder::WriteChecked(std::span<const std::byte> bytes, int messageId) 
 }
 
 std::int64_t TZipBuilder::CopyToOutput(platform::FileHandle source, std::int64_t offset, std::int64_t count) {
-  if (count == 0) {
-    return 0;
-  }
-  if (!platform::SetFilePointer(source, offset, platform::SeekOrigin::Begin, nullptr)) {
-    throw EZipBuilder(message_id::SeekError, MessageDisplay::ShowBox);
-  }
-  std::int64_t copied = 0;
   platform::SafeSave& output = *rewrite_.OutputHandle;
-  const std::int32_t result =
-      CopyFileChunks(source, count, DataCopyChunkSize, [&](std::span<const std::uint8_t> chunk) {
-        copied += static_cast<std::int64_t>(chunk.size());
-        return output.Write(std::as_bytes(chunk));
-      });
-  return result == copy_result::Success ? copied : -1;
+  std::int64_t copied = 0;
+  while (copied < count) {
+    const std::int64_t piece = std::min(count - copied, DataCopyPieceSize);
+    const std::int64_t before = output.Size();
+    const bool succeeded = output.AppendRange(source, offset + copied, piece);
+    copied += output.Size() - before;
+    if (!succeeded) {
+      return copied;
+    }
+    if (rewrite_.ReportCopyProgress && OnProgress) {
+      OnProgress(*this, ProgressType::pgBytesDone, "", static_cast<std::int32_t>(piece));
+    }
+    toolkit_.ProcessPendingMessages();
+  }
+  return copied;
 }
 
 void TZipBuilder::ReplaceWithRewriteOutput(DeleteOpts howToDelete) {

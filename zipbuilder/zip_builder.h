@@ -556,7 +556,7 @@ class TZipBuilder {
   // while ReportCopyProgress is set.
   void WriteChecked(std::span<const std::byte> bytes, int messageId);
   // Copies `count` bytes at `offset` of `source` to OutputHandle: the number
-  // copied, -1 when the output failed or a handler raised.
+  // copied, fewer when the source ended or the output failed.
   [[nodiscard]] std::int64_t CopyToOutput(platform::FileHandle source, std::int64_t offset, std::int64_t count);
   // Copies the entry whose local header is at `position` of `archive`, local
   // header as changed, the rest as stored (data descriptor included); answers

@@ -294,6 +294,31 @@ bool SafeSave::AppendFrom(FileHandle source, std::int64_t count) {
   return true;
 }
 
+bool SafeSave::AppendRange(FileHandle source, std::int64_t offset, std::int64_t count) {
+  if (state_ != SaveState::Open || failed_) {
+    return false;
+  }
+  // One call copies at most what a 32-bit count holds.
+  constexpr std::int64_t LargestPiece = std::int64_t{1} << 30;
+  for (std::int64_t done = 0; done < count;) {
+    const auto piece = static_cast<std::uint32_t>(std::min(count - done, LargestPiece));
+    std::uint32_t copied = 0;
+    const bool succeeded = CopyFileRange(source, offset + done, file_, piece, copied);
+    end_ += copied;
+    done += copied;
+    if (!succeeded) {
+      Fail();
+      return false;
+    }
+    if (copied < piece) {
+      SetLastError(win32_error::HandleEof);
+      Fail();
+      return false;
+    }
+  }
+  return true;
+}
+
 void SafeSave::StampDate(std::uint32_t dosDateTime, DateRequirement requirement) {
   stamp_ = Stamp{dosDateTime, requirement};
 }

@@ -14,6 +14,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -341,6 +342,78 @@ bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::ui
       return false;
     }
     bytesWritten += static_cast<std::uint32_t>(done);
+  }
+  return true;
+}
+
+namespace {
+
+// The copy through user space, where the kernel cannot copy between the two files
+// (other file systems, or a kernel without copy_file_range).
+[[nodiscard]] bool CopyThroughBuffer(int source, off_t offset, int destination, std::uint32_t count,
+                                     std::uint32_t& copied) {
+  char buffer[64 * 1024];
+  while (copied < count) {
+    const std::size_t wanted = std::min<std::size_t>(sizeof buffer, count - copied);
+    const ssize_t got = pread(source, buffer, wanted, offset + copied);
+    if (got == 0) {
+      return true;
+    }
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      SetLastErrorForHandle(source, errno);
+      return false;
+    }
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t done = write(destination, buffer + written, static_cast<std::size_t>(got - written));
+      if (done < 0 && errno == EINTR) {
+        continue;
+      }
+      if (done < 0) {
+        SetLastErrorForHandle(destination, errno);
+        return false;
+      }
+      written += done;
+    }
+    copied += static_cast<std::uint32_t>(got);
+  }
+  return true;
+}
+
+[[nodiscard]] bool KernelCannotCopy(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
+}
+
+}  // namespace
+
+bool CopyFileRange(FileHandle source, std::int64_t sourceOffset, FileHandle destination, std::uint32_t count,
+                   std::uint32_t& copied) {
+  copied = 0;
+  if (file_faults::ShouldFail(Operation::Write)) {
+    return false;
+  }
+  const int input = Descriptor(source);
+  const int output = Descriptor(destination);
+  loff_t offset = sourceOffset;
+  while (copied < count) {
+    const ssize_t done = copy_file_range(input, &offset, output, nullptr, count - copied, 0);
+    if (done == 0) {
+      return true;
+    }
+    if (done > 0) {
+      copied += static_cast<std::uint32_t>(done);
+      continue;
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (KernelCannotCopy(errno)) {
+      return CopyThroughBuffer(input, static_cast<off_t>(sourceOffset), output, count, copied);
+    }
+    SetLastErrorForHandle(errno == EIO ? output : input, errno);
+    return false;
   }
   return true;
 }

@@ -4,7 +4,9 @@
 // names and folders.
 #include "platform/files.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/win32/windows_api.h"
 #include "platform/file_faults.h"
@@ -92,6 +94,36 @@ bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::ui
   const BOOL succeeded = ::WriteFile(ToWindowsHandle(file), buffer, count, &done, nullptr);
   bytesWritten = done;
   return succeeded != FALSE;
+}
+
+bool CopyFileRange(FileHandle source, std::int64_t sourceOffset, FileHandle destination, std::uint32_t count,
+                   std::uint32_t& copied) {
+  copied = 0;
+  if (file_faults::ShouldFail(Operation::Write)) {
+    return false;
+  }
+  LARGE_INTEGER start{};
+  start.QuadPart = sourceOffset;
+  if (!::SetFilePointerEx(ToWindowsHandle(source), start, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  std::vector<char> buffer(std::min<std::uint32_t>(count, 256u * 1024));
+  while (copied < count) {
+    const DWORD wanted = std::min<DWORD>(static_cast<DWORD>(buffer.size()), count - copied);
+    DWORD got = 0;
+    if (!::ReadFile(ToWindowsHandle(source), buffer.data(), wanted, &got, nullptr)) {
+      return false;
+    }
+    if (got == 0) {
+      return true;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(ToWindowsHandle(destination), buffer.data(), got, &written, nullptr) || written != got) {
+      return false;
+    }
+    copied += got;
+  }
+  return true;
 }
 
 bool SetFilePointer(FileHandle file, std::int64_t distance, SeekOrigin origin, std::int64_t* newPosition) {

@@ -303,6 +303,34 @@ TEST_F(SafeSaveTest, AppendFromCopiesFromAnOpenFileAndFailsOnAShortOne) {
   CloseHandle(source);
 }
 
+TEST_F(SafeSaveTest, AppendRangeCopiesFromAnyOffsetBetweenWritesAndFailsOnAShortSource) {
+  scratch.WriteFile("source.bin", NewContent());
+  const FileHandle source =
+      CreateFile(scratch.PathOf("source.bin"), FileAccess::Read, FileShare::Read, FileCreation::OpenExisting);
+  ASSERT_NE(source, InvalidFileHandle);
+  const auto size = static_cast<std::int64_t>(NewContent().size());
+  std::optional<SafeSave> pieces = SafeSave::Create(Target(), {});
+  ASSERT_TRUE(pieces && pieces->AppendRange(source, size - 4, 4) && pieces->Write(Bytes("|")) &&
+              pieces->AppendRange(source, 0, size) && pieces->AppendRange(source, 3, 0));
+  EXPECT_EQ(pieces->Size(), 4 + 1 + size);
+  ASSERT_TRUE(pieces->Commit(CommitMode::ReplaceTarget));
+  EXPECT_EQ(TargetContent(), NewContent().substr(NewContent().size() - 4) + "|" + NewContent());
+
+  std::optional<SafeSave> tooMuch = SafeSave::Create(Target(), {});
+  ASSERT_TRUE(tooMuch);
+  EXPECT_FALSE(tooMuch->AppendRange(source, 2, size));
+  EXPECT_EQ(tooMuch->Error(), win32_error::HandleEof);
+  EXPECT_EQ(tooMuch->Size(), size - 2) << "what the source held was appended";
+  EXPECT_FALSE(tooMuch->Write(Bytes("x"))) << "the failure is sticky";
+
+  file_faults::Fail(file_faults::Operation::Write, 1, file_faults::Persistence::Once);
+  std::optional<SafeSave> refused = SafeSave::Create(Target(), {});
+  ASSERT_TRUE(refused);
+  EXPECT_FALSE(refused->AppendRange(source, 0, size)) << "a range copy is a write to the fault table";
+  EXPECT_TRUE(file_faults::Fired(file_faults::Operation::Write));
+  CloseHandle(source);
+}
+
 TEST_F(SafeSaveTest, TheDateIsSetLastAndARequiredOneMustBeSet) {
   std::optional<SafeSave> dated = SafeSave::Create(Target(), {});
   ASSERT_TRUE(dated && dated->Write(Bytes("dated")));
