@@ -75,6 +75,11 @@ constexpr std::size_t MostEntries = 0xFFFF;
 // ---------------------------------------------------------------------------
 // Reading the source
 
+ScopedFile OpenForReading(const std::string& fileName) {
+  return ScopedFile(platform::CreateFile(fileName, platform::FileAccess::Read, platform::FileShare::Read,
+                                         platform::FileCreation::OpenExisting));
+}
+
 RewriteSource ReadRewriteSource(platform::FileHandle file) {
   std::int64_t fileSize = 0;
   if (!platform::GetFileSize(file, fileSize)) {

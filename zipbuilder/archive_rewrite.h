@@ -15,6 +15,7 @@
 
 #include "platform/files.h"
 #include "zipbuilder/component_types.h"
+#include "zipbuilder/scoped_file.h"
 #include "zipformat/single_disk_directory.h"
 
 namespace zipbuilder {
@@ -35,6 +36,10 @@ struct RewriteSource {
     return static_cast<std::int64_t>(entry.header.localHeaderOffset) + Directory.placement.Displacement();
   }
 };
+
+// An archive opened for reading with other writers denied; not open when it
+// cannot be opened.
+[[nodiscard]] ScopedFile OpenForReading(const std::string& fileName);
 
 // Reads the directory of the archive open as `file`. Raises what List would
 // report: 10141 for a part of a spanned set, 11036 for no archive, 11011 for an

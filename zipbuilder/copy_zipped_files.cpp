@@ -84,11 +84,6 @@ struct PlannedEntry {
   return plan;
 }
 
-[[nodiscard]] ScopedFile OpenForReading(const std::string& fileName) {
-  return ScopedFile(platform::CreateFile(fileName, platform::FileAccess::Read, platform::FileShare::Read,
-                                         platform::FileCreation::OpenExisting));
-}
-
 [[nodiscard]] bool AreSameArchive(const TZipBuilder& source, const TZipBuilder& destination) {
   return &source == &destination || NamesEqual(source.ZipFileName(), destination.ZipFileName()) ||
          NamesEqual(platform::GetFullPathName(source.ZipFileName()),

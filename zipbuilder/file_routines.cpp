@@ -86,19 +86,18 @@ std::string TZipBuilder::NewTempFileName(std::string_view prefix, std::string_vi
 
 std::int32_t TZipBuilder::CopyFileBytes(platform::FileHandle source, platform::FileHandle destination,
                                         std::int64_t count) {
-  return CopyFileChunks(source, count, CopyChunkSize, [destination](std::span<const std::uint8_t> chunk) {
+  return CopyFileChunks(source, count, [destination](std::span<const std::uint8_t> chunk) {
     std::uint32_t bytesWritten = 0;
     return platform::WriteFile(destination, chunk.data(), static_cast<std::uint32_t>(chunk.size()), bytesWritten) &&
            bytesWritten == chunk.size();
   });
 }
 
-std::int32_t TZipBuilder::CopyFileChunks(platform::FileHandle source, std::int64_t count, std::size_t chunkSize,
+std::int32_t TZipBuilder::CopyFileChunks(platform::FileHandle source, std::int64_t count,
                                          const std::function<bool(std::span<const std::uint8_t>)>& writeChunk) {
   std::vector<std::uint8_t> buffer;
   try {
-    // A short copy needs no more than its own size.
-    buffer.resize(count < 0 ? chunkSize : static_cast<std::size_t>(std::min<std::int64_t>(count, chunkSize)));
+    buffer.resize(CopyChunkSize);
   } catch (const std::bad_alloc&) {
     return copy_result::WriteFailed;
   }
@@ -106,7 +105,7 @@ std::int32_t TZipBuilder::CopyFileChunks(platform::FileHandle source, std::int64
   try {
     while (remaining != 0) {
       const std::size_t wanted =
-          remaining < 0 ? buffer.size() : static_cast<std::size_t>(std::min<std::int64_t>(remaining, buffer.size()));
+          remaining < 0 ? CopyChunkSize : static_cast<std::size_t>(std::min<std::int64_t>(remaining, CopyChunkSize));
       std::uint32_t bytesRead = 0;
       if (!platform::ReadFile(source, buffer.data(), static_cast<std::uint32_t>(wanted), bytesRead)) {
         // A read that fails leaves the copy short, as a write that fails does.
@@ -171,7 +170,7 @@ std::int32_t TZipBuilder::CopyExistingFile(std::string_view source, std::string_
   if (!output) {
     return copy_result::DestinationNotCreated;
   }
-  std::int32_t result = CopyFileChunks(input.Get(), -1, CopyChunkSize, [&output](std::span<const std::uint8_t> chunk) {
+  std::int32_t result = CopyFileChunks(input.Get(), -1, [&output](std::span<const std::uint8_t> chunk) {
     return output->Write(std::as_bytes(chunk));
   });
   if (result == copy_result::Success) {

@@ -128,8 +128,7 @@ void TZipBuilder::RenameEntries(std::span<const RenameItem> items, std::uint32_t
   if (!FileExists(zipFileName_)) {
     throw EZipBuilder(message_id::InputFileMissing, MessageDisplay::ShowBox);
   }
-  ScopedFile archive(platform::CreateFile(zipFileName_, platform::FileAccess::Read, platform::FileShare::Read,
-                                          platform::FileCreation::OpenExisting));
+  ScopedFile archive = OpenForReading(zipFileName_);
   if (!archive.IsOpen()) {
     throw EZipBuilder(message_id::InputFileMissing, MessageDisplay::ShowBox);
   }

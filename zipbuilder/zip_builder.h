@@ -396,9 +396,9 @@ class TZipBuilder {
   // positions of two files; copy_result::Success or WriteFailed.
   [[nodiscard]] std::int32_t CopyFileBytes(platform::FileHandle source, platform::FileHandle destination,
                                            std::int64_t count);
-  // CopyFileBytes in chunks of `chunkSize`, handing each chunk read to `writeChunk`, which answers whether
+  // CopyFileBytes handing each chunk read to `writeChunk`, which answers whether
   // all of it was written.
-  [[nodiscard]] std::int32_t CopyFileChunks(platform::FileHandle source, std::int64_t count, std::size_t chunkSize,
+  [[nodiscard]] std::int32_t CopyFileChunks(platform::FileHandle source, std::int64_t count,
                                             const std::function<bool(std::span<const std::uint8_t>)>& writeChunk);
   // Deletes a file, to the recycle bin under htdAllowUndo; RemoveFileMissing when
   // there is no such file, else the shell's result.

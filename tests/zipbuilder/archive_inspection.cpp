@@ -1,5 +1,7 @@
 #include "tests/zipbuilder/archive_inspection.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -64,6 +66,15 @@ std::optional<InspectedArchive> InspectArchive(std::string_view bytes) {
   archive.Comment = directory.end.comment;
   archive.Prefix = Slice(bytes, 0, firstLocal);
   return archive;
+}
+
+InspectedArchive InspectWholeArchive(std::string_view bytes) {
+  std::optional<InspectedArchive> archive = InspectArchive(bytes);
+  if (!archive) {
+    ADD_FAILURE() << "the archive does not read whole";
+    return {};
+  }
+  return std::move(*archive);
 }
 
 }  // namespace zipbuilder::archive_inspection

@@ -34,5 +34,8 @@ struct InspectedArchive {
 // Nothing when the bytes hold no readable single-disk archive or a local header
 // is missing.
 [[nodiscard]] std::optional<InspectedArchive> InspectArchive(std::string_view bytes);
+// The same for a test that expects a readable archive: a failure of the test, and
+// an empty archive, when it is not.
+[[nodiscard]] InspectedArchive InspectWholeArchive(std::string_view bytes);
 
 }  // namespace zipbuilder::archive_inspection

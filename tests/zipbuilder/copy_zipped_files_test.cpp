@@ -21,6 +21,7 @@ using archive_bytes::Descriptor;
 using archive_bytes::Entry;
 using archive_inspection::InspectArchive;
 using archive_inspection::InspectedArchive;
+using archive_inspection::InspectWholeArchive;
 
 class CopyTest : public ListingTest {
  protected:
@@ -54,11 +55,7 @@ class CopyTest : public ListingTest {
 
   [[nodiscard]] std::string DestinationBytes() const { return scratch.ReadFile("destination.zip").value_or(""); }
 
-  [[nodiscard]] InspectedArchive Inspected() const {
-    const std::optional<InspectedArchive> archive = InspectArchive(DestinationBytes());
-    EXPECT_TRUE(archive) << "the new destination reads whole";
-    return archive.value_or(InspectedArchive{});
-  }
+  [[nodiscard]] InspectedArchive Inspected() const { return InspectWholeArchive(DestinationBytes()); }
 
   // Names and data of the destination, in its order.
   [[nodiscard]] std::vector<std::string> NamesAndData() const {
